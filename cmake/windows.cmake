@@ -1,0 +1,16 @@
+# The shipped exe: msvcrt's own printf (MinGW's adds ~29 KB), a static runtime so the
+# exe needs nothing beyond the system's DLLs, and only the sections that are used.
+target_compile_definitions(installer PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
+target_compile_options(installer PUBLIC
+    -Os -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
+
+add_executable(drvplant WIN32 platform/windows_runtime.cpp)
+target_link_libraries(drvplant PRIVATE installer setupapi newdev)
+target_link_options(drvplant PRIVATE -static -s -Wl,--gc-sections)
+
+# MinGW's empty program, built the same way, is the yardstick for the exe's size.
+add_executable(empty_program tests/wine/empty_program.c)
+target_compile_options(empty_program PRIVATE -O2)
+target_link_options(empty_program PRIVATE -s)
+
+add_subdirectory(tests/wine)

@@ -1,0 +1,71 @@
+#include "installer/installer.h"
+
+static const char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\n";
+static const char kWizardTitle[] = "Found New Hardware Wizard";
+// The same wizard on Simplified Chinese systems, as its code page 936 bytes.
+static const char kWizardTitleChinese[] =
+    "\xD5\xD2\xB5\xBD\xD0\xC2\xB5\xC4\xD3\xB2\xBC\xFE\xCF\xF2\xB5\xBC";
+
+// The wizard would offer to install a driver of its own for the device we are about to
+// serve; at most one window is closed, the English one first.
+static void DismissWizard(void)
+{
+    HWND wizard = FindWindowA(NULL, kWizardTitle);
+    if (wizard == NULL)
+        wizard = FindWindowA(NULL, kWizardTitleChinese);
+    if (wizard != NULL)
+        SendMessageA(wizard, WM_CLOSE, 0, 0);
+}
+
+// Anything the path matches will do: a directory, or a wildcard pattern.
+static BOOL PathNamesSomething(const char *path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return FALSE;
+    FindClose(search);
+    return TRUE;
+}
+
+static int Install(const char *infPath, const char *hardwareId)
+{
+    int status = kFailed;
+    BOOL rebootRequired = FALSE;
+    if (FindPresentDevice(hardwareId)) {
+        if (UpdateDriverForPlugAndPlayDevicesA(NULL, hardwareId, infPath, INSTALLFLAG_FORCE,
+                                               &rebootRequired))
+            status = rebootRequired ? kInstalledRestartNeeded : kInstalled;
+        else
+            ReportFailure("UpdateDriverForPlugAndPlayDevices");
+    } else if (SetupCopyOEMInfA(infPath, NULL, SPOST_PATH, 0, NULL, MAX_PATH, NULL, NULL)) {
+        status = kInstalled;
+    } else {
+        // The caller's log should hold the lines while the box waits for a person.
+        FlushOutput();
+        MessageBoxA(NULL, "Error-Install Driver Failed!", "Warning", MB_OK);
+    }
+    if (status != kFailed)
+        Print("Driver Installed successfully.\n");
+    if (status == kInstalledRestartNeeded)
+        Print("(Reboot Required)\n");
+    return status;
+}
+
+int WINAPI InstallMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    DismissWizard();
+    int count = ArgumentCount();
+    char **args = ArgumentVector();
+    char infPath[kInfPathSize];
+    int status = kFailed;
+    if (count != 3 || !ComposeInfPath(args[0], args[1], infPath)) {
+        Print("%s", kUsage);
+    } else if (!PathNamesSomething(infPath)) {
+        Print("  File not found.\n");
+        Print("%s", kUsage);
+    } else {
+        status = Install(infPath, args[2]);
+    }
+    return status;
+}

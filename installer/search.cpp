@@ -1,0 +1,86 @@
+#include "installer/installer.h"
+
+enum Verdict { kLacksId, kCarriesId, kUnreadable };
+
+// Prints each ID as stored, upper-cases it in place and compares; stops at the first
+// empty string, at end, or at a match.
+static BOOL ListHoldsId(char *list, const char *end, const char *hardwareId)
+{
+    for (char *id = list; id < end && *id != '\0'; id += lstrlenA(id) + 1) {
+        Print("Compare device ID: [%s]\n", id);
+        CharUpperA(id);
+        if (SameText(hardwareId, id)) {
+            Print("Found! [%s]\n", id);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+// One zero byte past what the platform may fill keeps the last string terminated even
+// when the property data is not.
+static BYTE *AllocateIdBlock(DWORD size)
+{
+    if (size == MAXDWORD) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return NULL;
+    }
+    return (BYTE *)LocalAlloc(LPTR, (SIZE_T)size + 1);
+}
+
+static enum Verdict CheckDevice(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId)
+{
+    enum Verdict verdict = kLacksId;
+    BYTE *ids = NULL;
+    DWORD given = 0;
+    DWORD required = 0;
+    DWORD type;
+    while (!SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, &type, ids, given,
+                                              &required)) {
+        DWORD code = GetLastError();
+        if (code == ERROR_INVALID_DATA)
+            goto done; // no hardware IDs: passed over
+        // A platform that keeps asking for room it was already given would never end.
+        if (code != ERROR_INSUFFICIENT_BUFFER || required <= given)
+            goto unreadable;
+        LocalFree(ids);
+        ids = AllocateIdBlock(required);
+        if (ids == NULL)
+            goto unreadable;
+        given = required;
+    }
+    if (ids != NULL && ListHoldsId((char *)ids, (char *)ids + (required < given ? required : given),
+                                   hardwareId))
+        verdict = kCarriesId;
+    goto done;
+unreadable:
+    verdict = kUnreadable;
+    ReportFailure("GetDeviceRegistryProperty");
+done:
+    LocalFree(ids);
+    return verdict;
+}
+
+BOOL FindPresentDevice(const char *hardwareId)
+{
+    HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    if (set == INVALID_HANDLE_VALUE)
+        return ReportFailure("GetClassDevs(All Present Devices)");
+    Print("Search for Device ID: [%s]\n", hardwareId);
+
+    enum Verdict verdict = kLacksId;
+    SP_DEVINFO_DATA device;
+    device.cbSize = sizeof device;
+    for (DWORD index = 0; verdict == kLacksId && SetupDiEnumDeviceInfo(set, index, &device); index++)
+        verdict = CheckDevice(set, &device, hardwareId);
+    // Wine leaves the sizing read's 122 behind a successful read; a match is a match.
+    if (verdict == kCarriesId)
+        SetLastError(ERROR_SUCCESS);
+    if (verdict == kLacksId && GetLastError() != ERROR_SUCCESS)
+        ReportFailure("EnumDeviceInfo");
+
+    DWORD code = GetLastError();
+    SetupDiDestroyDeviceInfoList(set);
+    SetLastError(code);
+    return verdict == kCarriesId;
+}

@@ -1,0 +1,32 @@
+// The C runtime side of the seam on Windows: msvcrt's own argument vector and stdio,
+// whose text mode and buffering are exactly what callers of the tool see.
+#include "platform/platform.h"
+#include "installer/installer.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+int ArgumentCount(void)
+{
+    return __argc;
+}
+
+char **ArgumentVector(void)
+{
+    return __argv;
+}
+
+int PrintOutput(const char *format, va_list args)
+{
+    return vprintf(format, args);
+}
+
+void FlushOutput(void)
+{
+    fflush(stdout);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int show)
+{
+    return InstallMain(instance, previous, commandTail, show);
+}
