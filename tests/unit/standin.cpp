@@ -1,0 +1,301 @@
+#include "standin.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+World *world;
+
+static HDEVINFO const kDeviceSet = (HDEVINFO)0x5e7;
+static HANDLE const kFileSearch = (HANDLE)0xf17d;
+
+std::set<unsigned char> CodePage932LeadBytes()
+{
+    std::set<unsigned char> lead;
+    for (int c = 0x81; c <= 0x9f; c++)
+        lead.insert((unsigned char)c);
+    for (int c = 0xe0; c <= 0xfc; c++)
+        lead.insert((unsigned char)c);
+    return lead;
+}
+
+std::set<unsigned char> CodePage936LeadBytes()
+{
+    std::set<unsigned char> lead;
+    for (int c = 0x81; c <= 0xfe; c++)
+        lead.insert((unsigned char)c);
+    return lead;
+}
+
+// Counts the call and tells whether a fault applies to it; the fault's code is then the
+// last error.
+static bool Fails(Op op)
+{
+    unsigned call = ++world->calls[op];
+    for (const Fault &fault : world->faults)
+        if (fault.op == op && (fault.call == 0 || fault.call == call)) {
+            world->lastError = fault.code;
+            return true;
+        }
+    return false;
+}
+
+static BOOL Fail(DWORD code)
+{
+    world->lastError = code;
+    return FALSE;
+}
+
+static BOOL Succeed(void)
+{
+    if (!world->successKeepsLastError)
+        world->lastError = ERROR_SUCCESS;
+    return TRUE;
+}
+
+DWORD GetLastError(void)
+{
+    return world->lastError;
+}
+
+void SetLastError(DWORD code)
+{
+    world->lastError = code;
+}
+
+int ArgumentCount(void)
+{
+    return (int)world->args.size();
+}
+
+char **ArgumentVector(void)
+{
+    world->argv.clear();
+    for (std::string &arg : world->args)
+        world->argv.push_back(&arg[0]);
+    world->argv.push_back(NULL);
+    return world->argv.data();
+}
+
+int PrintOutput(const char *format, va_list args)
+{
+    if (Fails(Op::Print))
+        return -1;
+    char line[4096];
+    int length = vsnprintf(line, sizeof line, format, args);
+    for (int i = 0; i < length; i++)
+        world->out += line[i] == '\n' ? std::string("\r\n") : std::string(1, line[i]);
+    return length;
+}
+
+void FlushOutput(void)
+{
+    world->delivered = world->out.size();
+}
+
+HLOCAL LocalAlloc(UINT flags, SIZE_T bytes)
+{
+    if (flags != LPTR || Fails(Op::LocalAlloc))
+        return NULL;
+    void *block = calloc(1, bytes ? bytes : 1);
+    world->blocks.insert(block);
+    return block;
+}
+
+HLOCAL LocalFree(HLOCAL block)
+{
+    if (block != NULL && world->blocks.erase(block) == 0)
+        world->badFrees++;
+    else
+        free(block);
+    return NULL;
+}
+
+DWORD FormatMessageA(DWORD flags, const void *source, DWORD messageId, DWORD languageId,
+                     LPSTR buffer, DWORD, va_list *arguments)
+{
+    if (flags != (FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM) || source ||
+        languageId != MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT) || arguments)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (Fails(Op::FormatMessage))
+        return 0;
+    auto text = world->texts.find(messageId);
+    if (text == world->texts.end())
+        return Fail(ERROR_MR_MID_NOT_FOUND);
+    char *copy = (char *)LocalAlloc(LPTR, text->second.size() + 1);
+    if (copy == NULL)
+        return 0;
+    memcpy(copy, text->second.c_str(), text->second.size() + 1);
+    *(char **)buffer = copy;
+    return (DWORD)text->second.size();
+}
+
+BOOL IsDBCSLeadByte(BYTE character)
+{
+    return world->leadBytes.count(character) != 0;
+}
+
+int lstrlenA(LPCSTR string)
+{
+    return string ? (int)strlen(string) : 0;
+}
+
+LPSTR lstrcpynA(LPSTR destination, LPCSTR source, int length)
+{
+    int i = 0;
+    for (; i < length - 1 && source[i] != '\0'; i++)
+        destination[i] = source[i];
+    if (length > 0)
+        destination[i] = '\0';
+    return destination;
+}
+
+LPSTR lstrcatA(LPSTR destination, LPCSTR source)
+{
+    return strcat(destination, source);
+}
+
+HANDLE FindFirstFileA(LPCSTR path, WIN32_FIND_DATAA *found)
+{
+    world->searchedPaths.push_back(path);
+    if (Fails(Op::FindFirstFile))
+        return INVALID_HANDLE_VALUE;
+    if (world->files.count(path) == 0) {
+        world->lastError = ERROR_FILE_NOT_FOUND;
+        return INVALID_HANDLE_VALUE;
+    }
+    memset(found, 0, sizeof *found);
+    world->openSearches++;
+    return kFileSearch;
+}
+
+BOOL FindClose(HANDLE search)
+{
+    if (search != kFileSearch || world->openSearches == 0)
+        return Fail(ERROR_INVALID_HANDLE);
+    world->openSearches--;
+    return TRUE;
+}
+
+HWND FindWindowA(LPCSTR className, LPCSTR title)
+{
+    for (size_t i = 0; className == NULL && i < world->windows.size(); i++)
+        if (world->windows[i] == title)
+            return (HWND)(i + 1);
+    return NULL;
+}
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM, LPARAM)
+{
+    size_t index = (size_t)window - 1;
+    if (message == WM_CLOSE && index < world->windows.size()) {
+        world->closed.push_back(world->windows[index]);
+        world->windows.erase(world->windows.begin() + (long)index);
+    }
+    return 0;
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    if (owner == NULL)
+        world->boxes.push_back({text, caption, type, world->out.substr(0, world->delivered)});
+    return 1;
+}
+
+// Upper-cases ASCII letters and leaves double-byte characters whole, trail bytes too.
+LPSTR CharUpperA(LPSTR string)
+{
+    for (char *at = string; *at != '\0'; at++) {
+        if (IsDBCSLeadByte((BYTE)*at) && at[1] != '\0')
+            at++;
+        else if (*at >= 'a' && *at <= 'z')
+            *at = (char)(*at - 'a' + 'A');
+    }
+    return string;
+}
+
+HDEVINFO SetupDiGetClassDevsA(const GUID *classGuid, LPCSTR enumerator, HWND parent, DWORD flags)
+{
+    if (classGuid || enumerator || parent || flags != (DIGCF_PRESENT | DIGCF_ALLCLASSES)) {
+        world->lastError = ERROR_INVALID_PARAMETER;
+        return INVALID_HANDLE_VALUE;
+    }
+    if (Fails(Op::GetClassDevs))
+        return INVALID_HANDLE_VALUE;
+    world->openSets++;
+    Succeed();
+    return kDeviceSet;
+}
+
+BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device)
+{
+    if (set != kDeviceSet || world->openSets == 0)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (device->cbSize != sizeof *device)
+        return Fail(ERROR_INVALID_USER_BUFFER);
+    if (Fails(Op::EnumDeviceInfo))
+        return FALSE;
+    if (index >= world->devices.size())
+        return Fail(ERROR_NO_MORE_ITEMS);
+    device->DevInst = index;
+    return Succeed();
+}
+
+BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property,
+                                       PDWORD type, PBYTE buffer, DWORD size,
+                                       PDWORD requiredSize)
+{
+    if (set != kDeviceSet || world->openSets == 0)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (device->DevInst >= world->devices.size() || property != SPDRP_HARDWAREID)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (Fails(Op::GetDeviceRegistryProperty))
+        return FALSE;
+    const Device &stored = world->devices[device->DevInst];
+    if (!stored.hasIds)
+        return Fail(ERROR_INVALID_DATA);
+    DWORD needed = (DWORD)stored.ids.size();
+    if (requiredSize)
+        *requiredSize = needed;
+    if (needed > size || (needed > 0 && buffer == NULL))
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (type)
+        *type = REG_MULTI_SZ;
+    if (needed > 0)
+        memcpy(buffer, stored.ids.data(), needed);
+    return Succeed();
+}
+
+BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
+{
+    if (set != kDeviceSet || world->openSets == 0)
+        return Fail(ERROR_INVALID_HANDLE);
+    world->openSets--;
+    return Succeed();
+}
+
+BOOL UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, LPCSTR infPath,
+                                        DWORD flags, PBOOL rebootRequired)
+{
+    if (parent != NULL)
+        return Fail(ERROR_INVALID_PARAMETER);
+    world->updates.push_back({hardwareId, infPath, flags});
+    if (Fails(Op::UpdateDriver))
+        return FALSE;
+    if (rebootRequired)
+        *rebootRequired = world->rebootRequired;
+    return Succeed();
+}
+
+BOOL SetupCopyOEMInfA(LPCSTR source, LPCSTR mediaLocation, DWORD mediaType, DWORD copyStyle,
+                      LPSTR destination, DWORD destinationSize, PDWORD requiredSize,
+                      LPSTR *destinationComponent)
+{
+    if (mediaLocation || mediaType != SPOST_PATH || copyStyle != 0 || destination ||
+        destinationSize != MAX_PATH || requiredSize || destinationComponent)
+        return Fail(ERROR_INVALID_PARAMETER);
+    world->copies.push_back(source);
+    if (Fails(Op::CopyOEMInf))
+        return FALSE;
+    return Succeed();
+}

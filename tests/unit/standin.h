@@ -1,0 +1,87 @@
+// A stand-in for the Windows side of platform/: a small world that a test describes
+// (devices, windows, files, texts, faults) and then reads back (output, calls made,
+// blocks and handles still held).
+#pragma once
+
+#include "platform/platform.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+enum class Op {
+    GetClassDevs,
+    EnumDeviceInfo,
+    GetDeviceRegistryProperty,
+    LocalAlloc,
+    FormatMessage,
+    FindFirstFile,
+    UpdateDriver,
+    CopyOEMInf,
+    Print,
+};
+
+// Makes the n-th call (1-based) of an operation fail with code; call 0 means every call.
+struct Fault {
+    Op op;
+    unsigned call;
+    DWORD code;
+};
+
+struct Device {
+    bool hasIds;
+    std::string ids; // the property bytes exactly as the platform delivers them
+};
+
+struct Box {
+    std::string text, caption;
+    UINT type;
+    std::string outputDelivered; // what a redirected output held while the box waited
+};
+
+struct Update {
+    std::string hardwareId, infPath;
+    DWORD flags;
+};
+
+struct World {
+    std::vector<std::string> args;
+    std::vector<Device> devices;
+    std::vector<std::string> windows; // titles of open top-level windows, as ANSI bytes
+    std::set<std::string> files;      // paths that the file search matches exactly
+    std::map<DWORD, std::string> texts = {
+        {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
+        {ERROR_INVALID_HANDLE, "The handle is invalid.\r\n"},
+        {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command.\r\n"},
+        {ERROR_INVALID_DATA, "The data is invalid.\r\n"},
+        {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},
+        {ERROR_NO_MORE_ITEMS, "No more data available.\r\n"},
+        {ERROR_SUCCESS, "The operation completed successfully.\r\n"},
+    };
+    std::set<unsigned char> leadBytes; // of the ANSI code page; empty for a single-byte one
+    std::vector<Fault> faults;
+    bool successKeepsLastError = false; // Wine's way; Windows' SetupAPI clears it
+    BOOL rebootRequired = FALSE;
+
+    DWORD lastError = 0;
+    std::string out; // everything printed, CR LF as the text mode writes it
+    size_t delivered = 0;
+    std::vector<std::string> closed; // titles sent WM_CLOSE
+    std::vector<std::string> searchedPaths;
+    std::vector<Update> updates;
+    std::vector<std::string> copies;
+    std::vector<Box> boxes;
+    std::map<Op, unsigned> calls;
+    std::set<void *> blocks; // allocated and not yet released
+    int badFrees = 0;
+    int openSets = 0;
+    int openSearches = 0;
+    std::vector<char *> argv; // storage behind ArgumentVector()
+};
+
+// The world the stand-in serves; tests set it before calling into installer/.
+extern World *world;
+
+std::set<unsigned char> CodePage932LeadBytes();
+std::set<unsigned char> CodePage936LeadBytes();

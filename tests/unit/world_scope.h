@@ -1,0 +1,36 @@
+#pragma once
+
+#include "standin.h"
+
+#include <gtest/gtest.h>
+
+// Serves w to the installer for the life of the scope.
+struct WorldScope {
+    explicit WorldScope(World &w) { world = &w; }
+    ~WorldScope() { world = nullptr; }
+};
+
+// Whatever the run, every block, device set and file search it took is given back.
+inline void ExpectReleased(const World &w)
+{
+    EXPECT_TRUE(w.blocks.empty()) << w.blocks.size() << " blocks still allocated";
+    EXPECT_EQ(0, w.badFrees) << "blocks released that were never allocated";
+    EXPECT_EQ(0, w.openSets) << "device sets left open";
+    EXPECT_EQ(0, w.openSearches) << "file searches left open";
+}
+
+// A multi-string from its strings, with the empty string that ends it.
+inline std::string MultiString(std::initializer_list<std::string> strings)
+{
+    std::string bytes;
+    for (const std::string &s : strings)
+        bytes += s + '\0';
+    return bytes + '\0';
+}
+
+inline Device Ids(std::initializer_list<std::string> strings)
+{
+    return {true, MultiString(strings)};
+}
+
+inline const Device kNoIds = {false, ""};

@@ -1,0 +1,290 @@
+// Drives the real drvplant.exe under Wine: exact command lines in, standard output
+// byte for byte, exit status and what landed out. Usage: suite <drvplant.exe> <group>,
+// where the group matches the locale Wine was started in (english, chinese, japanese).
+#include "kit.h"
+
+#include <string.h>
+
+static const char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
+static const char kNotFound[] = "  File not found.\r\nusage: drvplant <INF_File> <Hardware_ID>\r\n";
+static const char kInstalled[] = "Driver Installed successfully.\r\n";
+static const char kWalkedAll[] =
+    "EnumDeviceInfo FAILURE: No more data available.\r\r\n\r\n"
+    "Driver Installed successfully.\r\n";
+static const char kWalkedAllThenBox[] = "EnumDeviceInfo FAILURE: No more data available.\r\r\n\r\n";
+
+static const char kInf[] =
+    "[Version]\r\n"
+    "Signature=\"$Windows NT$\"\r\n"
+    "Class=System\r\n"
+    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
+    "Provider=drvplant suite\r\n"
+    "DriverVer=12/07/2026,1.0.0.0\r\n"
+    "\r\n"
+    "[Manufacturer]\r\n"
+    "drvplant suite=Models\r\n"
+    "\r\n"
+    "[Models]\r\n"
+    "suite device=Install,ROOT\\DRVPLANT_TEST\r\n"
+    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n"
+    "\r\n"
+    "[Install]\r\n"
+    "AddReg=Install.AddReg\r\n"
+    "\r\n"
+    "[Install.Services]\r\n"
+    "AddService=,2\r\n"
+    "\r\n"
+    "[Install.AddReg]\r\n"
+    "HKLM,Software\\drvplant-suite,Installed,,\"yes\"\r\n";
+
+static const char kInstallKey[] = "Software\\drvplant-suite";
+static const wchar_t kOemCopy[] = L"C:\\windows\\inf\\test.inf";
+
+enum Landed { kNothing, kForced, kPreinstalled, kBox, kNotChecked };
+
+struct Case {
+    const char *name;
+    const wchar_t *program;     // the file started
+    const wchar_t *commandLine; // exact, element 0 included
+    const wchar_t *directory;
+    const char *searchId;       // when set, the device walk's lines come first
+    const char *tail;           // the lines after the walk
+    DWORD status;
+    Landed landed;
+    StandardOutput output;
+};
+
+#define DRVPLANT L"C:\\suite\\drvplant.exe"
+
+static std::string Upper(std::string text)
+{
+    CharUpperA(&text[0]);
+    return text;
+}
+
+// What the walk prints for searchId on this prefix's devices.
+static std::string WalkLines(const char *searchId)
+{
+    std::string lines = std::string("Search for Device ID: [") + searchId + "]\r\n";
+    for (const std::string &id : PresentHardwareIds()) {
+        lines += "Compare device ID: [" + id + "]\r\n";
+        if (Upper(id) == searchId)
+            return lines + "Found! [" + Upper(id) + "]\r\n";
+    }
+    return lines;
+}
+
+static bool InstallKeyExists(void)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+static void ForgetInstalls(void)
+{
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
+    DeleteFileW(kOemCopy);
+}
+
+static void RunCases(const Case *cases, size_t count)
+{
+    for (size_t i = 0; i < count; i++) {
+        const Case &c = cases[i];
+        ForgetInstalls();
+        std::string expected = (c.searchId ? WalkLines(c.searchId) : "") + c.tail;
+        Outcome run = RunExact(c.program, c.commandLine, c.directory, c.output);
+        std::string what = "case " + std::to_string(i) + " (" + c.name + "): output";
+        if (c.output == kOutputToFile)
+            check_bytes(expected, run.out, what.c_str());
+        check(run.status == c.status, "case %u (%s): status %lu, expected %lu", (unsigned)i,
+              c.name, run.status, c.status);
+        check(run.boxShown == (c.landed == kBox), "case %u (%s): box shown %d", (unsigned)i,
+              c.name, run.boxShown);
+        if (c.landed == kBox) {
+            check_bytes("Error-Install Driver Failed!", run.boxText, (what + " box text").c_str());
+            check_bytes(expected, run.outAtBox, (what + " reached before the box").c_str());
+        }
+        // Wine's forced update places the INF among the OEM INFs too, so a forced run is
+        // told apart by the install section's registry value alone.
+        if (c.landed != kNotChecked)
+            check(InstallKeyExists() == (c.landed == kForced), "case %u (%s): forced install %s",
+                  (unsigned)i, c.name, InstallKeyExists() ? "ran" : "did not run");
+        if (c.landed != kNotChecked && c.landed != kForced)
+            check(FileHasBytes(kOemCopy, kInf) == (c.landed == kPreinstalled),
+                  "case %u (%s): OEM copy %s", (unsigned)i, c.name,
+                  FileHasBytes(kOemCopy, kInf) ? "made" : "not made");
+    }
+    ForgetInstalls();
+}
+
+static void PrepareFiles(void)
+{
+    CreateDirectoryW(L"C:\\suite", NULL);
+    CreateDirectoryW(L"C:\\suite\\folder", NULL);
+    CreateDirectoryW(L"C:\\suite\\drv plant", NULL);
+    CreateDirectoryW(L"C:\\elsewhere", NULL);
+    WriteFileBytes(L"C:\\suite\\test.inf", kInf);
+    WriteFileBytes(L"C:\\suite\\drv plant\\test.inf", kInf);
+    WriteFileBytes(L"C:\\suite\\bad.inf", std::string("\x01\x02 not an INF \xff\r\n", 18));
+}
+
+static void PrepareDevices(void)
+{
+    for (const std::string &id : PresentHardwareIds())
+        if (id == "ROOT\\DRVPLANT_TEST")
+            return;
+    CreatePresentDevice(std::string("ROOT\\DRVPLANT_TEST\0", 20));
+    CreatePresentDevice(std::string("drvplant\\first\0ROOT\\DRVPLANT_SECOND\0drvplant\\third\0", 52));
+    CreatePresentDevice(std::string("root\\drvplant_lower\0", 21));
+    CreatePresentDevice("");
+}
+
+static void EnglishCases(const std::wstring &drvplant)
+{
+    check(CopyFileW(drvplant.c_str(), DRVPLANT, FALSE) &&
+              CopyFileW(drvplant.c_str(), L"C:\\suite\\drv plant\\drvplant.exe", FALSE),
+          "copying %ls: error %lu", drvplant.c_str(), GetLastError());
+    std::wstring longLine = DRVPLANT L" " + std::wstring(1100, L'a') + L".inf ROOT\\X";
+    const Case cases[] = {
+        {"no argument", DRVPLANT, DRVPLANT, L"C:\\suite", NULL, kUsage, 2, kNothing, kOutputToFile},
+        {"one argument", DRVPLANT, DRVPLANT L" test.inf", L"C:\\suite", NULL, kUsage, 2, kNothing,
+         kOutputToFile},
+        {"three arguments", DRVPLANT, DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST more",
+         L"C:\\suite", NULL, kUsage, 2, kNothing, kOutputToFile},
+        {"INF missing", DRVPLANT, DRVPLANT L" missing.inf ROOT\\DRVPLANT_TEST", L"C:\\suite",
+         NULL, kNotFound, 2, kNothing, kOutputToFile},
+        {"absolute INF still goes after the directory", DRVPLANT,
+         DRVPLANT L" C:\\suite\\test.inf ROOT\\DRVPLANT_TEST", L"C:\\suite", NULL, kNotFound, 2,
+         kNothing, kOutputToFile},
+        {"forward slashes name no directory", DRVPLANT,
+         L"C:/suite/drvplant.exe test.inf ROOT\\DRVPLANT_TEST", L"C:\\elsewhere", NULL,
+         kNotFound, 2, kNothing, kOutputToFile},
+        {"INF path too long for its buffer", DRVPLANT, longLine.c_str(), L"C:\\suite", NULL,
+         kUsage, 2, kNothing, kOutputToFile},
+        {"forced onto the present device", DRVPLANT, DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST",
+         L"C:\\elsewhere", "ROOT\\DRVPLANT_TEST", kInstalled, 0, kForced, kOutputToFile},
+        // The relative path found beside the current directory is handed on as it is;
+        // Wine's copy refuses it.
+        {"no directory: INF beside the current one", DRVPLANT,
+         L"drvplant test.inf ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
+         kWalkedAllThenBox, 2, kBox, kOutputToFile},
+        {"the second ID of a device matches", DRVPLANT,
+         DRVPLANT L" test.inf ROOT\\DRVPLANT_SECOND", L"C:\\suite", "ROOT\\DRVPLANT_SECOND",
+         kInstalled, 0, kForced, kOutputToFile},
+        // Wine's forced update compares case-sensitively, so what lands is Wine's business.
+        {"a stored lower-case ID matches", DRVPLANT, DRVPLANT L" test.inf ROOT\\DRVPLANT_LOWER",
+         L"C:\\suite", "ROOT\\DRVPLANT_LOWER", kInstalled, 0, kNotChecked, kOutputToFile},
+        {"a lower-case search ID never matches", DRVPLANT,
+         DRVPLANT L" test.inf root\\drvplant_test", L"C:\\suite", "root\\drvplant_test",
+         kWalkedAll, 0, kPreinstalled, kOutputToFile},
+        {"absent device: INF pre-installed", DRVPLANT,
+         DRVPLANT L" test.inf ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
+         kWalkedAll, 0, kPreinstalled, kOutputToFile},
+        {"quoted program path with a blank", L"C:\\suite\\drv plant\\drvplant.exe",
+         L"\"C:\\suite\\drv plant\\drvplant.exe\" test.inf ROOT\\DRVPLANT_ABSENT",
+         L"C:\\elsewhere", "ROOT\\DRVPLANT_ABSENT", kWalkedAll, 0, kPreinstalled, kOutputToFile},
+        {"failed pre-installation shows the box", DRVPLANT,
+         DRVPLANT L" bad.inf ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
+         kWalkedAllThenBox, 2, kBox, kOutputToFile},
+        {"a directory passes the existence test", DRVPLANT,
+         DRVPLANT L" folder ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
+         kWalkedAllThenBox, 2, kBox, kOutputToFile},
+        {"a wildcard passes the existence test", DRVPLANT,
+         DRVPLANT L" te?t.inf ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
+         kWalkedAllThenBox, 2, kBox, kOutputToFile},
+        {"no standard output: still forced", DRVPLANT,
+         DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST", L"C:\\suite", NULL, "", 0, kForced,
+         kOutputNone},
+        {"standard output on a full disk: still forced", DRVPLANT,
+         DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST", L"C:\\suite", NULL, "", 0, kForced,
+         kOutputToFullDisk},
+    };
+    RunCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+static const wchar_t kEnglishTitle[] = L"Found New Hardware Wizard";
+static const wchar_t kChineseTitle[] = L"\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5411\u5BFC";
+
+struct WizardCase {
+    const char *name;
+    bool english, chinese;               // which titles are open
+    bool englishClosed, chineseClosed;   // which ones drvplant must have closed
+};
+
+// The wizard goes before the arguments are looked at, so a bare run is enough.
+static void RunWizardCases(const WizardCase *cases, size_t count)
+{
+    for (size_t i = 0; i < count; i++) {
+        const WizardCase &c = cases[i];
+        Wizard *english = c.english ? OpenWizard(kEnglishTitle) : NULL;
+        Wizard *chinese = c.chinese ? OpenWizard(kChineseTitle) : NULL;
+        Outcome run = RunExact(DRVPLANT, DRVPLANT, L"C:\\suite", kOutputToFile);
+        std::string what = "wizard case " + std::to_string(i) + " (" + c.name + "): output";
+        check_bytes(kUsage, run.out, what.c_str());
+        check(run.status == 2, "wizard case %u (%s): status %lu", (unsigned)i, c.name, run.status);
+        if (english)
+            check(CloseWizard(english) == c.englishClosed, "wizard case %u (%s): English window",
+                  (unsigned)i, c.name);
+        if (chinese)
+            check(CloseWizard(chinese) == c.chineseClosed, "wizard case %u (%s): Chinese window",
+                  (unsigned)i, c.name);
+    }
+}
+
+static void EnglishWizardCases(void)
+{
+    const WizardCase cases[] = {
+        {"English wizard open", true, false, true, false},
+        {"no wizard open", false, false, false, false},
+    };
+    RunWizardCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+static void ChineseWizardCases(void)
+{
+    const WizardCase cases[] = {
+        {"Chinese wizard open", false, true, false, true},
+        {"both open: only the English one", true, true, true, false},
+    };
+    RunWizardCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+// Under code page 932 the name's second byte is 0x5C; it must not split the path.
+static void JapaneseCases(const std::wstring &drvplant)
+{
+    static const wchar_t kProgram[] = L"C:\\dbcs\\\u8868.exe";
+    CreateDirectoryW(L"C:\\dbcs", NULL);
+    WriteFileBytes(L"C:\\dbcs\\test.inf", kInf);
+    check(CopyFileW(drvplant.c_str(), kProgram, FALSE), "copying: error %lu", GetLastError());
+    const Case cases[] = {
+        {"a trail byte 0x5C is no separator", kProgram,
+         L"C:\\dbcs\\\u8868.exe test.inf ROOT\\DRVPLANT_TEST", L"C:\\elsewhere",
+         "ROOT\\DRVPLANT_TEST", kInstalled, 0, kForced, kOutputToFile},
+    };
+    RunCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+int wmain(int argc, wchar_t **argv)
+{
+    if (argc != 3) {
+        printf("usage: suite <drvplant.exe> english|chinese|japanese\n");
+        return 2;
+    }
+    std::wstring drvplant = argv[1], group = argv[2];
+    PrepareFiles();
+    PrepareDevices();
+    if (group == L"english") {
+        EnglishCases(drvplant);
+        EnglishWizardCases();
+    } else if (group == L"chinese") {
+        CopyFileW(drvplant.c_str(), DRVPLANT, FALSE);
+        ChineseWizardCases();
+    } else if (group == L"japanese") {
+        JapaneseCases(drvplant);
+    }
+    std::string name(group.begin(), group.end());
+    return CheckSummary(name.c_str());
+}
