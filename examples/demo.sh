@@ -1,0 +1,40 @@
+#!/bin/sh
+# Shows both jobs of drvplant.exe (from build directory $1) in a throwaway Wine prefix:
+# forcing the sample driver onto a present device, and pre-installing it for a device
+# that is not there.
+set -eu
+build=$(cd "$1" && pwd)
+examples=$(cd "$(dirname "$0")" && pwd)
+export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+export LC_ALL=en_US.UTF-8
+rm -rf "$WINEPREFIX"
+echo "== A fresh Wine prefix"
+wineboot -i >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+mkdir -p "$WINEPREFIX/drive_c/demo"
+cp "$build/drvplant.exe" "$examples/drvplant-demo.inf" "$WINEPREFIX/drive_c/demo/"
+
+echo "== Attach a virtual device with hardware ID ROOT\\DRVPLANT_DEMO"
+wine "$build/tests/wine/add_device.exe" 'ROOT\DRVPLANT_DEMO' >/dev/null
+
+run() {
+    echo "\$ drvplant.exe $1 $2"
+    status=0
+    wine 'C:\demo\drvplant.exe' "$1" "$2" >"$build/demo-output.txt" || status=$?
+    tr -d '\r' <"$build/demo-output.txt" | sed 's/^/    /'
+    echo "exit status: $status"
+}
+
+echo
+echo "== 1. The device is present: the driver is forced onto it"
+run drvplant-demo.inf 'ROOT\DRVPLANT_DEMO'
+echo "What landed: the install section's registry value"
+wine reg query 'HKLM\Software\drvplant-demo' /v Installed /reg:32 2>/dev/null | tr -d '\r' | sed -n 's/^ *\(..*\)/    \1/p'
+
+echo
+echo "== 2. No such device: the INF is placed among the OEM INFs"
+rm -f "$WINEPREFIX/drive_c/windows/inf/drvplant-demo.inf"
+run drvplant-demo.inf 'USB\VID_FFFF&PID_0001'
+echo "What landed: C:\\windows\\inf\\drvplant-demo.inf"
+ls -l "$WINEPREFIX/drive_c/windows/inf/drvplant-demo.inf" | sed 's/^/    /'
+wineserver -k

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs what building, testing and the demo need on Debian 12; only what is missing,
+# so a second run costs a second.
+set -eu
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+packages="cmake make g++ libgtest-dev locales g++-mingw-w64-i686 wine wine32:i386 wine64"
+missing=""
+for package in $packages; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
+        missing="$missing $package"
+done
+if [ -n "$missing" ]; then
+    # 32-bit Wine is what runs the 32-bit exe.
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+fi
+
+# Wine takes its ANSI code page from the locale it starts in: 1252, 936 and 932.
+for locale in en_US zh_CN ja_JP; do
+    locale -a | grep -qx "$locale.utf8" || as_root localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+done
