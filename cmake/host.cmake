@@ -18,4 +18,5 @@ if(DRVPLANT_SANITIZE)
     target_link_options(unit_tests PRIVATE ${sanitizers})
 endif()
 
-add_test(NAME unit_tests COMMAND unit_tests)
+include(GoogleTest)
+gtest_discover_tests(unit_tests)

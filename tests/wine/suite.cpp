@@ -149,6 +149,7 @@ static void EnglishCases(const std::wstring &drvplant)
           "copying %ls: error %lu", drvplant.c_str(), GetLastError());
     std::wstring longLine = DRVPLANT L" " + std::wstring(1100, L'a') + L".inf ROOT\\X";
     const Case cases[] = {
+        {"empty command line", DRVPLANT, L"", L"C:\\suite", NULL, kUsage, 2, kNothing, kOutputToFile},
         {"no argument", DRVPLANT, DRVPLANT, L"C:\\suite", NULL, kUsage, 2, kNothing, kOutputToFile},
         {"one argument", DRVPLANT, DRVPLANT L" test.inf", L"C:\\suite", NULL, kUsage, 2, kNothing,
          kOutputToFile},
