@@ -35,28 +35,27 @@ static enum Verdict CheckDevice(HDEVINFO set, SP_DEVINFO_DATA *device, const cha
     DWORD given = 0;
     DWORD required = 0;
     DWORD type;
-    while (!SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, &type, ids, given,
-                                              &required)) {
-        DWORD code = GetLastError();
-        if (code == ERROR_INVALID_DATA)
-            goto done; // no hardware IDs: passed over
-        // A platform that keeps asking for room it was already given would never end.
-        if (code != ERROR_INSUFFICIENT_BUFFER || required <= given)
-            goto unreadable;
+    BOOL read;
+    // Only growth ends this loop well: a platform that keeps asking for room it was
+    // already given would never stop.
+    while (!(read = SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, &type, ids,
+                                                      given, &required)) &&
+           GetLastError() == ERROR_INSUFFICIENT_BUFFER && required > given) {
         LocalFree(ids);
         ids = AllocateIdBlock(required);
         if (ids == NULL)
-            goto unreadable;
+            break;
         given = required;
     }
-    if (ids != NULL && ListHoldsId((char *)ids, (char *)ids + (required < given ? required : given),
-                                   hardwareId))
-        verdict = kCarriesId;
-    goto done;
-unreadable:
-    verdict = kUnreadable;
-    ReportFailure("GetDeviceRegistryProperty");
-done:
+    if (read) {
+        // Without data (ids still NULL) there is nothing to compare.
+        if (ids != NULL &&
+            ListHoldsId((char *)ids, (char *)ids + (required < given ? required : given), hardwareId))
+            verdict = kCarriesId;
+    } else if (GetLastError() != ERROR_INVALID_DATA) { // a device without IDs is passed over
+        verdict = kUnreadable;
+        ReportFailure("GetDeviceRegistryProperty");
+    }
     LocalFree(ids);
     return verdict;
 }

@@ -16,7 +16,8 @@ BOOL ComposeInfPath(const char *program, const char *infFile, char *path)
     // Step by characters: under a double-byte code page a trail byte can be 0x5C
     // without being a separator.
     int directory = 0;
-    for (const char *at = program; CharacterLength(at) > 0; at += CharacterLength(at))
+    int length;
+    for (const char *at = program; (length = CharacterLength(at)) > 0; at += length)
         if (*at == '\\')
             directory = (int)(at - program) + 1;
     if (directory + lstrlenA(infFile) >= kInfPathSize)
