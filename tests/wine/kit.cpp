@@ -24,15 +24,12 @@ static std::string Escaped(const std::string &bytes)
 {
     std::string text;
     for (unsigned char c : bytes) {
-        char hex[8];
-        if (c == '\r')
-            text += "\\r";
-        else if (c == '\n')
-            text += "\\n";
+        char shown[8] = {(char)c, '\0'};
+        if (c == '\r' || c == '\n')
+            snprintf(shown, sizeof shown, "\\%c", c == '\r' ? 'r' : 'n');
         else if (c < 0x20 || c >= 0x7f)
-            text += (snprintf(hex, sizeof hex, "\\x%02X", c), hex);
-        else
-            text += (char)c;
+            snprintf(shown, sizeof shown, "\\x%02X", c);
+        text += shown;
     }
     return text;
 }
