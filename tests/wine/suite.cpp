@@ -109,13 +109,14 @@ static void RunCases(const Case *cases, size_t count)
         }
         // Wine's forced update places the INF among the OEM INFs too, so a forced run is
         // told apart by the install section's registry value alone.
+        bool forced = InstallKeyExists();
+        bool copied = FileHasBytes(kOemCopy, kInf);
         if (c.landed != kNotChecked)
-            check(InstallKeyExists() == (c.landed == kForced), "case %u (%s): forced install %s",
-                  (unsigned)i, c.name, InstallKeyExists() ? "ran" : "did not run");
+            check(forced == (c.landed == kForced), "case %u (%s): forced install %s", (unsigned)i,
+                  c.name, forced ? "ran" : "did not run");
         if (c.landed != kNotChecked && c.landed != kForced)
-            check(FileHasBytes(kOemCopy, kInf) == (c.landed == kPreinstalled),
-                  "case %u (%s): OEM copy %s", (unsigned)i, c.name,
-                  FileHasBytes(kOemCopy, kInf) ? "made" : "not made");
+            check(copied == (c.landed == kPreinstalled), "case %u (%s): OEM copy %s", (unsigned)i,
+                  c.name, copied ? "made" : "not made");
     }
     ForgetInstalls();
 }
