@@ -1,20 +1,26 @@
-# make build   build/x86/drvplant.exe, the shipped program
-# make test    everything: unit tests (plain and sanitized), the exe's shape, the Wine suite
+# make build   build/x86/drvplant.exe and build/x64/drvplant.exe, the shipped programs
+# make test    everything: unit tests (plain and sanitized), both exes' shape, resources
+#              and behaviour under Wine, the release archive
 # make demo    both jobs of the program in a throwaway Wine prefix
+# make dist    build/dist/drvplant-<version>.zip
 # Each installs what is missing on Debian 12 first.
 
-CROSS = build/x86
+X86 = build/x86
+X64 = build/x64
 HOST = build/host
 SANITIZED = build/host-sanitize
+DIST = build/dist
 
-.PHONY: deps build unit test demo clean
+.PHONY: deps build unit test demo dist clean
 
 deps:
 	@tools/install-deps.sh
 
 build: deps
-	cmake -S . -B $(CROSS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
-	cmake --build $(CROSS) -j2
+	cmake -S . -B $(X86) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
+	cmake --build $(X86) -j2
+	cmake -S . -B $(X64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
+	cmake --build $(X64) -j2
 
 unit: deps
 	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Debug
@@ -24,12 +30,19 @@ unit: deps
 	cd $(HOST) && ctest --output-on-failure
 	cd $(SANITIZED) && ctest --output-on-failure
 
-test: unit build
-	tests/wine/exe_shape.sh $(CROSS)
-	tests/wine/run.sh $(CROSS)
+test: unit build dist
+	tests/wine/exe_shape.sh $(X86) pei-i386
+	tests/wine/exe_shape.sh $(X64) pei-x86-64
+	tests/wine/run.sh $(X86)
+	tests/wine/run.sh $(X64)
 
 demo: build
-	examples/demo.sh $(CROSS)
+	examples/demo.sh $(X86)
+
+dist: build
+	cmake -S . -B $(DIST) -DDRVPLANT_DIST=ON
+	cd $(DIST) && cpack -B .
+	tools/check-dist.sh $(DIST)/drvplant-$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(DIST)/CMakeCache.txt).zip build
 
 clean:
 	rm -rf build

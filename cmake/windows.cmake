@@ -4,7 +4,12 @@ target_compile_definitions(installer PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_
 target_compile_options(installer PUBLIC
     -Os -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
 
-add_executable(drvplant WIN32 platform/windows_runtime.cpp)
+# The manifest and version resource; windres is handed the filled-in script.
+enable_language(RC)
+set(manifest ${CMAKE_SOURCE_DIR}/resources/drvplant.manifest)
+configure_file(resources/drvplant.rc.in drvplant.rc @ONLY)
+add_executable(drvplant WIN32 platform/windows_runtime.cpp ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc)
+set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc APPEND PROPERTY OBJECT_DEPENDS ${manifest})
 target_link_libraries(drvplant PRIVATE installer setupapi newdev)
 target_link_options(drvplant PRIVATE -static -s -Wl,--gc-sections)
 

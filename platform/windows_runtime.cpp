@@ -1,10 +1,12 @@
 // The C runtime side of the seam on Windows: msvcrt's own argument vector and stdio,
 // whose text mode and buffering are exactly what callers of the tool see.
-#include "platform/platform.h"
-#include "installer/installer.h"
-
+// stdio.h comes first: libstdc++'s wrappers, reached through the SDK headers on x64,
+// switch MinGW's own printf back on (about 29 KB) unless msvcrt's is already declared.
 #include <stdio.h>
 #include <stdlib.h>
+
+#include "platform/platform.h"
+#include "installer/installer.h"
 
 int ArgumentCount(void)
 {

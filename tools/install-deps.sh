@@ -4,14 +4,14 @@
 set -eu
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-packages="cmake make g++ libgtest-dev locales g++-mingw-w64-i686 wine wine32:i386 wine64"
+packages="cmake make g++ libgtest-dev locales g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
         missing="$missing $package"
 done
 if [ -n "$missing" ]; then
-    # 32-bit Wine is what runs the 32-bit exe.
+    # 32-bit Wine runs the x86 exe, 64-bit Wine the x64 one.
     dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,127 @@
+// Checks what Windows reads from drvplant.exe before it runs a line of it: the manifest
+// (through an activation context, as the loader builds one) and the version resource.
+// Usage: identity <drvplant.exe>
+#include "kit.h"
+
+#include <string.h>
+
+static const GUID kSupportedOs[] = {
+    {0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}}, // 7
+    {0x4a2f28e3, 0x53b9, 0x4441, {0xba, 0x9c, 0xd6, 0x9d, 0x4a, 0x4a, 0x6e, 0x38}}, // 8
+    {0x1f676c76, 0x80e1, 0x4239, {0x95, 0xbb, 0x83, 0xd0, 0xf6, 0xd0, 0xda, 0x78}}, // 8.1
+    {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}}, // 10, 11
+};
+
+static void ManifestCases(const std::wstring &drvplant)
+{
+    ACTCTXW request = {};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = drvplant.c_str();
+    request.lpResourceName = MAKEINTRESOURCEW(1); // the manifest the loader reads
+    SetLastError(0xdeadbeef);
+    HANDLE context = CreateActCtxW(&request);
+    check(context != INVALID_HANDLE_VALUE, "manifest: no activation context, error %lu",
+          GetLastError());
+    if (context == INVALID_HANDLE_VALUE)
+        return;
+
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    SIZE_T got = 0;
+    SetLastError(0xdeadbeef);
+    BOOL read = QueryActCtxW(0, context, NULL, RunlevelInformationInActivationContext, &level,
+                             sizeof level, &got);
+    check(read, "manifest: run level not readable, error %lu", GetLastError());
+    check(level.RunLevel == ACTCTX_RUN_LEVEL_AS_INVOKER, "manifest: run level %d, expected %d",
+          (int)level.RunLevel, (int)ACTCTX_RUN_LEVEL_AS_INVOKER);
+    check(level.UiAccess == 0, "manifest: uiAccess %lu", level.UiAccess);
+
+    // Newer systems add a field to each element, so the GUIDs are looked for by content.
+    BYTE compatibility[1024] = {};
+    SetLastError(0xdeadbeef);
+    read = QueryActCtxW(0, context, NULL, CompatibilityInformationInActivationContext,
+                        compatibility, sizeof compatibility, &got);
+    check(read, "manifest: compatibility not readable, error %lu", GetLastError());
+    DWORD count = *(DWORD *)compatibility;
+    const size_t wanted = sizeof kSupportedOs / sizeof kSupportedOs[0];
+    check(count == wanted, "manifest: %lu supportedOS entries, expected %u", count,
+          (unsigned)wanted);
+    size_t from = sizeof count;
+    for (size_t i = 0; i < wanted; i++) {
+        size_t at = from;
+        while (at + sizeof(GUID) <= got && memcmp(compatibility + at, &kSupportedOs[i], sizeof(GUID)))
+            at++;
+        bool found = at + sizeof(GUID) <= got;
+        check(found, "manifest: supportedOS %u missing or out of order", (unsigned)i);
+        if (found)
+            from = at + sizeof(GUID);
+    }
+    ReleaseActCtx(context);
+}
+
+struct VersionString {
+    const wchar_t *name;
+    const wchar_t *value;
+};
+
+static void VersionCases(const std::wstring &drvplant)
+{
+    DWORD ignored;
+    SetLastError(0xdeadbeef);
+    DWORD size = GetFileVersionInfoSizeW(drvplant.c_str(), &ignored);
+    check(size > 0, "version: no resource, error %lu", GetLastError());
+    if (size == 0)
+        return;
+    std::string block(size, '\0');
+    check(GetFileVersionInfoW(drvplant.c_str(), 0, size, &block[0]), "version: unreadable");
+
+    VS_FIXEDFILEINFO *fixed = NULL;
+    UINT length = 0;
+    check(VerQueryValueW(&block[0], L"\\", (void **)&fixed, &length) && fixed,
+          "version: no fixed part");
+    if (fixed) {
+        const DWORD high = MAKELONG(DRVPLANT_VERSION_MINOR, DRVPLANT_VERSION_MAJOR);
+        const DWORD low = MAKELONG(0, DRVPLANT_VERSION_PATCH);
+        check(fixed->dwSignature == VS_FFI_SIGNATURE, "version: signature %lx",
+              fixed->dwSignature);
+        check(fixed->dwFileVersionMS == high && fixed->dwFileVersionLS == low,
+              "version: file version %lx.%lx", fixed->dwFileVersionMS, fixed->dwFileVersionLS);
+        check(fixed->dwProductVersionMS == high && fixed->dwProductVersionLS == low,
+              "version: product version %lx.%lx", fixed->dwProductVersionMS,
+              fixed->dwProductVersionLS);
+        check(fixed->dwFileType == VFT_APP, "version: file type %lu", fixed->dwFileType);
+    }
+
+    WORD *translation = NULL;
+    check(VerQueryValueW(&block[0], L"\\VarFileInfo\\Translation", (void **)&translation,
+                         &length) && length == 4 && translation[0] == 0x409 &&
+              translation[1] == 1200,
+          "version: translation is not US English, Unicode");
+
+    const VersionString strings[] = {
+        {L"FileVersion", DRVPLANT_VERSION},
+        {L"ProductVersion", DRVPLANT_VERSION},
+        {L"ProductName", L"drvplant"},
+        {L"OriginalFilename", L"drvplant.exe"},
+        {L"FileDescription", DRVPLANT_DESCRIPTION},
+    };
+    for (size_t i = 0; i < sizeof strings / sizeof strings[0]; i++) {
+        std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + strings[i].name;
+        wchar_t *value = NULL;
+        BOOL found = VerQueryValueW(&block[0], path.c_str(), (void **)&value, &length);
+        check(found && value && wcscmp(value, strings[i].value) == 0,
+              "version string %u (%ls): \"%ls\"", (unsigned)i, strings[i].name,
+              found && value ? value : L"(none)");
+    }
+}
+
+int wmain(int argc, wchar_t **argv)
+{
+    if (argc != 2) {
+        printf("usage: identity <drvplant.exe>\n");
+        return 2;
+    }
+    ManifestCases(argv[1]);
+    VersionCases(argv[1]);
+    return CheckSummary("identity");
+}

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Opens the release archive $1 as a user would and checks it holds exactly the two exes
+# built in build directory $2, the README and the licence, and that SHA256SUMS agrees.
+set -eu
+archive=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+builds=$(cd "$2" && pwd)
+top=$(basename "$archive" .zip)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+cmake -E tar xf "$archive"
+expected="$top/LICENSE $top/README.md $top/SHA256SUMS $top/x64/drvplant.exe $top/x86/drvplant.exe"
+found=$(find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
+[ "$found" = "$expected " ] || { echo "dist: archive holds $found"; exit 1; }
+for arch in x86 x64; do
+    cmp "$top/$arch/drvplant.exe" "$builds/$arch/drvplant.exe" ||
+        { echo "dist: $arch/drvplant.exe is not the one built"; exit 1; }
+done
+(cd "$top" && sha256sum --quiet -c SHA256SUMS) || { echo "dist: SHA256SUMS disagrees"; exit 1; }
+echo "dist: $(basename "$archive"): $(wc -l <"$top/SHA256SUMS") files, checksums agree"
