@@ -55,6 +55,7 @@ struct Case {
 };
 
 #define DRVPLANT L"C:\\suite\\drvplant.exe"
+#define ARCH_DRVPLANT L"C:\\suite\\x64\\drvplant.exe"
 
 static std::string Upper(std::string text)
 {
@@ -126,6 +127,7 @@ static void PrepareFiles(void)
     CreateDirectoryW(L"C:\\suite", NULL);
     CreateDirectoryW(L"C:\\suite\\folder", NULL);
     CreateDirectoryW(L"C:\\suite\\drv plant", NULL);
+    CreateDirectoryW(L"C:\\suite\\x64", NULL);
     CreateDirectoryW(L"C:\\elsewhere", NULL);
     WriteFileBytes(L"C:\\suite\\test.inf", kInf);
     WriteFileBytes(L"C:\\suite\\drv plant\\test.inf", kInf);
@@ -146,7 +148,8 @@ static void PrepareDevices(void)
 static void EnglishCases(const std::wstring &drvplant)
 {
     check(CopyFileW(drvplant.c_str(), DRVPLANT, FALSE) &&
-              CopyFileW(drvplant.c_str(), L"C:\\suite\\drv plant\\drvplant.exe", FALSE),
+              CopyFileW(drvplant.c_str(), L"C:\\suite\\drv plant\\drvplant.exe", FALSE) &&
+              CopyFileW(drvplant.c_str(), ARCH_DRVPLANT, FALSE),
           "copying %ls: error %lu", drvplant.c_str(), GetLastError());
     std::wstring longLine = DRVPLANT L" " + std::wstring(1100, L'a') + L".inf ROOT\\X";
     const Case cases[] = {
@@ -188,6 +191,12 @@ static void EnglishCases(const std::wstring &drvplant)
         {"quoted program path with a blank", L"C:\\suite\\drv plant\\drvplant.exe",
          L"\"C:\\suite\\drv plant\\drvplant.exe\" test.inf ROOT\\DRVPLANT_ABSENT",
          L"C:\\elsewhere", "ROOT\\DRVPLANT_ABSENT", kWalkedAll, 0, kPreinstalled, kOutputToFile},
+        // The layout the README suggests: each exe in its own folder below the INF.
+        {"INF one folder up: forced", ARCH_DRVPLANT, ARCH_DRVPLANT L" ..\\test.inf ROOT\\DRVPLANT_TEST",
+         L"C:\\elsewhere", "ROOT\\DRVPLANT_TEST", kInstalled, 0, kForced, kOutputToFile},
+        {"INF one folder up: pre-installed", ARCH_DRVPLANT,
+         ARCH_DRVPLANT L" ..\\test.inf ROOT\\DRVPLANT_ABSENT", L"C:\\elsewhere",
+         "ROOT\\DRVPLANT_ABSENT", kWalkedAll, 0, kPreinstalled, kOutputToFile},
         {"failed pre-installation shows the box", DRVPLANT,
          DRVPLANT L" bad.inf ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
          kWalkedAllThenBox, 2, kBox, kOutputToFile},
