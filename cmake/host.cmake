@@ -8,7 +8,8 @@ add_executable(unit_tests
     tests/unit/text_test.cpp
     tests/unit/report_test.cpp
     tests/unit/search_test.cpp
-    tests/unit/install_test.cpp)
+    tests/unit/install_test.cpp
+    tests/unit/fault_matrix_test.cpp)
 target_link_libraries(unit_tests PRIVATE installer GTest::gtest_main)
 
 option(DRVPLANT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)

@@ -21,8 +21,6 @@ TEST(ReportFailure, OneLineWithTheSystemTextOrTheCode)
          "GetClassDevs(All Present Devices) FAILURE: (0x00000007)\r\n"},
         {"EnumDeviceInfo", ERROR_ACCESS_DENIED, {{Op::FormatMessage, 0, ERROR_NOT_ENOUGH_MEMORY}},
          "EnumDeviceInfo FAILURE: (0x00000005)\r\n"},
-        {"EnumDeviceInfo", ERROR_ACCESS_DENIED, {{Op::LocalAlloc, 0, ERROR_NOT_ENOUGH_MEMORY}},
-         "EnumDeviceInfo FAILURE: (0x00000005)\r\n"},
         // Nothing reaches the output, and the caller still sees its own code.
         {"EnumDeviceInfo", ERROR_ACCESS_DENIED, {{Op::Print, 0, ERROR_DISK_FULL}}, ""},
     };

@@ -27,11 +27,12 @@ std::set<unsigned char> CodePage936LeadBytes()
     return lead;
 }
 
-// Counts the call and tells whether a fault applies to it; the fault's code is then the
-// last error.
-static bool Fails(Op op)
+// Counts and records the call, and tells whether a fault applies to it; the fault's code
+// is then the last error.
+static bool Fails(Op op, size_t device = 0)
 {
     unsigned call = ++world->calls[op];
+    world->journal.push_back({op, world->out.size(), device, world->lastError});
     for (const Fault &fault : world->faults)
         if (fault.op == op && (fault.call == 0 || fault.call == call)) {
             world->lastError = fault.code;
@@ -93,13 +94,18 @@ void FlushOutput(void)
     world->delivered = world->out.size();
 }
 
+static void *Allocate(SIZE_T bytes)
+{
+    void *block = calloc(1, bytes ? bytes : 1);
+    world->blocks.insert(block);
+    return block;
+}
+
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes)
 {
     if (flags != LPTR || Fails(Op::LocalAlloc))
         return NULL;
-    void *block = calloc(1, bytes ? bytes : 1);
-    world->blocks.insert(block);
-    return block;
+    return Allocate(bytes);
 }
 
 HLOCAL LocalFree(HLOCAL block)
@@ -122,9 +128,8 @@ DWORD FormatMessageA(DWORD flags, const void *source, DWORD messageId, DWORD lan
     auto text = world->texts.find(messageId);
     if (text == world->texts.end())
         return Fail(ERROR_MR_MID_NOT_FOUND);
-    char *copy = (char *)LocalAlloc(LPTR, text->second.size() + 1);
-    if (copy == NULL)
-        return 0;
+    // Its own allocation; a FormatMessage fault stands for running out of memory here.
+    char *copy = (char *)Allocate(text->second.size() + 1);
     memcpy(copy, text->second.c_str(), text->second.size() + 1);
     *(char **)buffer = copy;
     return (DWORD)text->second.size();
@@ -233,7 +238,7 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device)
         return Fail(ERROR_INVALID_HANDLE);
     if (device->cbSize != sizeof *device)
         return Fail(ERROR_INVALID_USER_BUFFER);
-    if (Fails(Op::EnumDeviceInfo))
+    if (Fails(Op::EnumDeviceInfo, index))
         return FALSE;
     if (index >= world->devices.size())
         return Fail(ERROR_NO_MORE_ITEMS);
@@ -249,7 +254,7 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device, DW
         return Fail(ERROR_INVALID_HANDLE);
     if (device->DevInst >= world->devices.size() || property != SPDRP_HARDWAREID)
         return Fail(ERROR_INVALID_PARAMETER);
-    if (Fails(Op::GetDeviceRegistryProperty))
+    if (Fails(Op::GetDeviceRegistryProperty, device->DevInst))
         return FALSE;
     const Device &stored = world->devices[device->DevInst];
     if (!stored.hasIds)

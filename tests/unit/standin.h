@@ -40,6 +40,14 @@ struct Box {
     std::string outputDelivered; // what a redirected output held while the box waited
 };
 
+// One operation call as the installer made it, for tests that fault a run at each point.
+struct Call {
+    Op op;
+    size_t outAt;    // how much output there was when it was called
+    size_t device;   // the device index it was about, where one applies
+    DWORD lastError; // the last error it found (for Print, what a report line claims)
+};
+
 struct Update {
     std::string hardwareId, infPath;
     DWORD flags;
@@ -73,6 +81,7 @@ struct World {
     std::vector<std::string> copies;
     std::vector<Box> boxes;
     std::map<Op, unsigned> calls;
+    std::vector<Call> journal;
     std::set<void *> blocks; // allocated and not yet released
     int badFrees = 0;
     int openSets = 0;
