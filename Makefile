@@ -1,8 +1,9 @@
 # make build   build/x86/drvplant.exe and build/x64/drvplant.exe, the shipped programs
-# make test    everything: unit tests (plain and sanitized), both exes' shape, resources
-#              and behaviour under Wine, the release archive
+# make test    everything: unit tests (plain and sanitized), a short fuzz run, both exes'
+#              shape, resources and behaviour under Wine, the release archive
 # make demo    both jobs of the program in a throwaway Wine prefix
 # make dist    build/dist/drvplant-<version>.zip
+# make fuzz    fuzz whole runs for FUZZ_SECONDS (default 60) with sanitizers; report coverage
 # Each installs what is missing on Debian 12 first.
 
 X86 = build/x86
@@ -10,8 +11,10 @@ X64 = build/x64
 HOST = build/host
 SANITIZED = build/host-sanitize
 DIST = build/dist
+FUZZ = build/fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: deps build unit test demo dist clean
+.PHONY: deps build unit fuzz test demo dist clean
 
 deps:
 	@tools/install-deps.sh
@@ -30,7 +33,13 @@ unit: deps
 	cd $(HOST) && ctest --output-on-failure
 	cd $(SANITIZED) && ctest --output-on-failure
 
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DDRVPLANT_FUZZ=ON
+	cmake --build $(FUZZ) -j2
+	tests/fuzz/run.sh $(FUZZ) $(FUZZ_SECONDS)
+
 test: unit build dist
+	$(MAKE) fuzz FUZZ_SECONDS=20
 	tests/wine/exe_shape.sh $(X86) pei-i386
 	tests/wine/exe_shape.sh $(X64) pei-x86-64
 	tests/wine/run.sh $(X86)

@@ -8,6 +8,7 @@ World *world;
 
 static HDEVINFO const kDeviceSet = (HDEVINFO)0x5e7;
 static HANDLE const kFileSearch = (HANDLE)0xf17d;
+static const SIZE_T kLargestBlock = 256u << 20;
 
 std::set<unsigned char> CodePage932LeadBytes()
 {
@@ -82,8 +83,12 @@ int PrintOutput(const char *format, va_list args)
 {
     if (Fails(Op::Print))
         return -1;
-    char line[4096];
-    int length = vsnprintf(line, sizeof line, format, args);
+    va_list measure;
+    va_copy(measure, args);
+    int length = vsnprintf(NULL, 0, format, measure);
+    va_end(measure);
+    std::string line(length > 0 ? (size_t)length + 1 : 1, '\0');
+    vsnprintf(&line[0], line.size(), format, args);
     for (int i = 0; i < length; i++)
         world->out += line[i] == '\n' ? std::string("\r\n") : std::string(1, line[i]);
     return length;
@@ -105,6 +110,12 @@ HLOCAL LocalAlloc(UINT flags, SIZE_T bytes)
 {
     if (flags != LPTR || Fails(Op::LocalAlloc))
         return NULL;
+    // A machine's memory ends somewhere; a size read from a misbehaving platform may be
+    // beyond it.
+    if (bytes > kLargestBlock) {
+        world->lastError = ERROR_NOT_ENOUGH_MEMORY;
+        return NULL;
+    }
     return Allocate(bytes);
 }
 
@@ -259,15 +270,17 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device, DW
     const Device &stored = world->devices[device->DevInst];
     if (!stored.hasIds)
         return Fail(ERROR_INVALID_DATA);
-    DWORD needed = (DWORD)stored.ids.size();
+    DWORD needed = stored.claimedSize ? *stored.claimedSize : (DWORD)stored.ids.size();
     if (requiredSize)
         *requiredSize = needed;
     if (needed > size || (needed > 0 && buffer == NULL))
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     if (type)
         *type = REG_MULTI_SZ;
-    if (needed > 0)
-        memcpy(buffer, stored.ids.data(), needed);
+    // Never more than the room it was given, however much data it holds.
+    size_t written = needed < stored.ids.size() ? needed : stored.ids.size();
+    if (written > 0)
+        memcpy(buffer, stored.ids.data(), written);
     return Succeed();
 }
 

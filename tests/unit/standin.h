@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct Fault {
 struct Device {
     bool hasIds;
     std::string ids; // the property bytes exactly as the platform delivers them
+    // The size the platform reports, when it disagrees with the bytes it delivers.
+    std::optional<DWORD> claimedSize = std::nullopt;
 };
 
 struct Box {

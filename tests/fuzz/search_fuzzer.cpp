@@ -1,0 +1,94 @@
+// Feeds whole runs arbitrary machines through the stand-in: device lists whose property
+// bytes and reported sizes are anything, faults of any code at any call, single- and
+// double-byte code pages, search IDs of any bytes. Sanitizers catch what goes wrong in
+// memory; the checks below catch what goes wrong in the run.
+#include "installer/installer.h"
+#include "tests/unit/standin.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+static const Op kOps[] = {Op::GetClassDevs,  Op::EnumDeviceInfo, Op::GetDeviceRegistryProperty,
+                          Op::LocalAlloc,    Op::FormatMessage,  Op::FindFirstFile,
+                          Op::UpdateDriver,  Op::CopyOEMInf,     Op::Print};
+static const DWORD kCodes[] = {ERROR_SUCCESS,          ERROR_ACCESS_DENIED,   ERROR_INVALID_HANDLE,
+                               ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_DATA,   ERROR_INSUFFICIENT_BUFFER,
+                               ERROR_NO_MORE_ITEMS,    0xE000020B,            0xE0000235};
+
+static void Require(bool holds, const char *what)
+{
+    if (!holds) {
+        fprintf(stderr, "broken: %s\n", what);
+        abort();
+    }
+}
+
+static DWORD AnyCode(FuzzedDataProvider &data)
+{
+    return data.ConsumeBool() ? data.PickValueInArray(kCodes) : data.ConsumeIntegral<DWORD>();
+}
+
+static DWORD AnySize(FuzzedDataProvider &data, size_t held)
+{
+    switch (data.ConsumeIntegralInRange(0, 3)) {
+    case 0:
+        return data.ConsumeIntegralInRange<DWORD>(0, (DWORD)held + 8);
+    case 1:
+        return MAXDWORD - data.ConsumeIntegralInRange<DWORD>(0, 2);
+    default:
+        return data.ConsumeIntegral<DWORD>();
+    }
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
+{
+    FuzzedDataProvider data(bytes, size);
+    World w;
+    switch (data.ConsumeIntegralInRange(0, 2)) {
+    case 1:
+        w.leadBytes = CodePage932LeadBytes();
+        break;
+    case 2:
+        w.leadBytes = CodePage936LeadBytes();
+        break;
+    }
+    w.successKeepsLastError = data.ConsumeBool();
+    w.rebootRequired = data.ConsumeBool();
+    std::string id = data.ConsumeRandomLengthString(80);
+    id = id.substr(0, id.find('\0')); // a command-line argument ends at its first zero
+    w.args = {"C:\\tools\\drvplant.exe", "dev.inf", id};
+    w.files = {"C:\\tools\\dev.inf"};
+
+    size_t devices = data.ConsumeIntegralInRange(0, 12);
+    for (size_t i = 0; i < devices; i++) {
+        Device device{data.ConsumeBool(), data.ConsumeRandomLengthString(160)};
+        if (data.ConsumeIntegralInRange(0, 3) == 0)
+            device.claimedSize = AnySize(data, device.ids.size());
+        w.devices.push_back(device);
+    }
+    size_t faults = data.ConsumeIntegralInRange(0, 3);
+    for (size_t i = 0; i < faults; i++)
+        w.faults.push_back({data.PickValueInArray(kOps), data.ConsumeIntegralInRange(0u, 30u),
+                            AnyCode(data)});
+
+    world = &w;
+    int status = InstallMain(NULL, NULL, NULL, 0);
+    world = nullptr;
+
+    Require(status == kInstalled || status == kInstalledRestartNeeded || status == kFailed,
+            "an exit status outside 0, 1 and 2");
+    Require(w.blocks.empty() && w.badFrees == 0, "blocks leaked or freed twice");
+    Require(w.openSets == 0 && w.openSearches == 0, "a device set or file search left open");
+    Require(w.updates.size() + w.copies.size() <= 1, "more than one installation");
+    Require(w.boxes.size() <= 1 && (w.boxes.empty() || w.copies.size() == 1),
+            "a box without a failed pre-installation");
+    bool printed = true;
+    for (const Fault &fault : w.faults)
+        printed = printed && fault.op != Op::Print;
+    // The driver is forced only onto a device the search really found.
+    if (printed && !w.updates.empty())
+        Require(w.out.find("Found! [") != std::string::npos && w.updates[0].hardwareId == id,
+                "a forced update without a found device");
+    return 0;
+}
