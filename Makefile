@@ -1,9 +1,12 @@
 # make build   build/x86/drvplant.exe and build/x64/drvplant.exe, the shipped programs
 # make test    everything: unit tests (plain and sanitized), a short fuzz run, both exes'
-#              shape, resources and behaviour under Wine, the release archive
+#              shape, resources and behaviour under Wine, the release archive, and a
+#              benchmark too small to measure anything
 # make demo    both jobs of the program in a throwaway Wine prefix
 # make dist    build/dist/drvplant-<version>.zip
 # make fuzz    fuzz whole runs for FUZZ_SECONDS (default 60) with sanitizers; report coverage
+# make bench   time drvplant.exe against a reference program under Wine with BENCH_DEVICES
+#              present devices (default 500), BENCH_PAIRS alternating pairs (default 5)
 # Each installs what is missing on Debian 12 first.
 
 X86 = build/x86
@@ -13,8 +16,10 @@ SANITIZED = build/host-sanitize
 DIST = build/dist
 FUZZ = build/fuzz
 FUZZ_SECONDS ?= 60
+BENCH_DEVICES ?= 500
+BENCH_PAIRS ?= 5
 
-.PHONY: deps build unit fuzz test demo dist clean
+.PHONY: deps build unit fuzz bench test demo dist clean
 
 deps:
 	@tools/install-deps.sh
@@ -38,12 +43,16 @@ fuzz: deps
 	cmake --build $(FUZZ) -j2
 	tests/fuzz/run.sh $(FUZZ) $(FUZZ_SECONDS)
 
+bench: build
+	tests/bench/run.sh $(X86) $(BENCH_DEVICES) $(BENCH_PAIRS)
+
 test: unit build dist
 	$(MAKE) fuzz FUZZ_SECONDS=20
 	tests/wine/exe_shape.sh $(X86) pei-i386
 	tests/wine/exe_shape.sh $(X64) pei-x86-64
 	tests/wine/run.sh $(X86)
 	tests/wine/run.sh $(X64)
+	tests/bench/run.sh $(X86) 4 1 # keeps the benchmark working; make bench measures
 
 demo: build
 	examples/demo.sh $(X86)

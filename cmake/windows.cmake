@@ -19,3 +19,4 @@ target_compile_options(empty_program PRIVATE -O2)
 target_link_options(empty_program PRIVATE -s)
 
 add_subdirectory(tests/wine)
+add_subdirectory(tests/bench)
