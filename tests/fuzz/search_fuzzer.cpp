@@ -1,6 +1,7 @@
 // Feeds whole runs arbitrary machines through the stand-in: device lists whose property
 // bytes and reported sizes are anything, faults of any code at any call, single- and
-// double-byte code pages, search IDs of any bytes. Sanitizers catch what goes wrong in
+// double-byte code pages, search IDs of any bytes, and now and then any command line
+// and open windows. Sanitizers catch what goes wrong in
 // memory; the checks below catch what goes wrong in the run.
 #include "installer/installer.h"
 #include "tests/unit/standin.h"
@@ -15,6 +16,18 @@ static const Op kOps[] = {Op::GetClassDevs,  Op::EnumDeviceInfo, Op::GetDeviceRe
 static const DWORD kCodes[] = {ERROR_SUCCESS,          ERROR_ACCESS_DENIED,   ERROR_INVALID_HANDLE,
                                ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_DATA,   ERROR_INSUFFICIENT_BUFFER,
                                ERROR_NO_MORE_ITEMS,    0xE000020B,            0xE0000235};
+
+static const char *const kWizardTitles[] = {
+    "Found New Hardware Wizard",
+    "\xD5\xD2\xB5\xBD\xD0\xC2\xB5\xC4\xD3\xB2\xBC\xFE\xCF\xF2\xB5\xBC",
+};
+
+// A command-line argument: any bytes up to its first zero.
+static std::string Argument(FuzzedDataProvider &data, size_t longest)
+{
+    std::string text = data.ConsumeRandomLengthString(longest);
+    return text.substr(0, text.find('\0'));
+}
 
 static void Require(bool holds, const char *what)
 {
@@ -55,10 +68,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     }
     w.successKeepsLastError = data.ConsumeBool();
     w.rebootRequired = data.ConsumeBool();
-    std::string id = data.ConsumeRandomLengthString(80);
-    id = id.substr(0, id.find('\0')); // a command-line argument ends at its first zero
-    w.args = {"C:\\tools\\drvplant.exe", "dev.inf", id};
-    w.files = {"C:\\tools\\dev.inf"};
+    std::string id = Argument(data, 80);
+    // Mostly the usual command line, so that runs reach the search; sometimes any.
+    if (data.ConsumeIntegralInRange(0, 7) != 0) {
+        w.args = {"C:\\tools\\drvplant.exe", "dev.inf", id};
+        w.files = {"C:\\tools\\dev.inf"};
+    } else {
+        size_t count = data.ConsumeIntegralInRange(0, 4);
+        for (size_t i = 0; i < count; i++)
+            w.args.push_back(i == 2 ? id : Argument(data, 1100));
+        if (count > 1)
+            w.files = {w.args[0].substr(0, w.args[0].rfind('\\') + 1) + w.args[1]};
+    }
+    for (size_t i = data.ConsumeIntegralInRange(0, 2); i > 0; i--)
+        w.windows.push_back(data.ConsumeBool() ? kWizardTitles[data.ConsumeBool()]
+                                               : Argument(data, 40));
 
     size_t devices = data.ConsumeIntegralInRange(0, 12);
     for (size_t i = 0; i < devices; i++) {
@@ -83,12 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     Require(w.updates.size() + w.copies.size() <= 1, "more than one installation");
     Require(w.boxes.size() <= 1 && (w.boxes.empty() || w.copies.size() == 1),
             "a box without a failed pre-installation");
+    Require(w.closed.size() <= 1, "more than one window closed");
+    Require(w.args.size() == 3 || w.updates.size() + w.copies.size() == 0,
+            "an installation without exactly two arguments");
     bool printed = true;
     for (const Fault &fault : w.faults)
         printed = printed && fault.op != Op::Print;
     // The driver is forced only onto a device the search really found.
     if (printed && !w.updates.empty())
-        Require(w.out.find("Found! [") != std::string::npos && w.updates[0].hardwareId == id,
+        Require(w.out.find("Found! [") != std::string::npos && w.updates[0].hardwareId == w.args[2],
                 "a forced update without a found device");
     return 0;
 }
