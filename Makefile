@@ -59,8 +59,9 @@ demo: build
 
 dist: build
 	cmake -S . -B $(DIST) -DDRVPLANT_DIST=ON
+	rm -f $(DIST)/drvplant-*.zip
 	cd $(DIST) && cpack -B .
-	tools/check-dist.sh $(DIST)/drvplant-$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(DIST)/CMakeCache.txt).zip build
+	tools/check-dist.sh $(DIST)/drvplant-*.zip build
 
 clean:
 	rm -rf build

@@ -5,12 +5,10 @@
 set -eu
 build=$(cd "$1" && pwd)
 examples=$(cd "$(dirname "$0")" && pwd)
-export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-export LC_ALL=en_US.UTF-8
-rm -rf "$WINEPREFIX"
+. "$examples/../tests/wine/prefix.sh"
 echo "== A fresh Wine prefix"
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+fresh_prefix "$build/demo-prefix"
+export LC_ALL=en_US.UTF-8
 mkdir -p "$WINEPREFIX/drive_c/demo"
 cp "$build/drvplant.exe" "$examples/drvplant-demo.inf" "$WINEPREFIX/drive_c/demo/"
 

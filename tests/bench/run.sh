@@ -6,12 +6,9 @@ build=$(cd "$1" && pwd)
 devices=$2
 pairs=$3
 examples=$(cd "$(dirname "$0")/../../examples" && pwd)
-export WINEPREFIX="$build/bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+. "$(dirname "$0")/../wine/prefix.sh"
+fresh_prefix "$build/bench-prefix"
 export LC_ALL=en_US.UTF-8
-rm -rf "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-wineserver -k
 mkdir -p "$WINEPREFIX/drive_c/bench"
 cp "$build/drvplant.exe" "$build/tests/bench/reference.exe" "$examples/drvplant-demo.inf" \
     "$WINEPREFIX/drive_c/bench/"

@@ -4,7 +4,8 @@
 set -eu
 build=$(cd "$1" && pwd)
 seconds=$2
-seeds=$(cd "$(dirname "$0")" && pwd)/corpus
+root=$(cd "$(dirname "$0")/../.." && pwd)
+seeds="$root/tests/fuzz/corpus"
 mkdir -p "$build/corpus"
 # New inputs go to the build's corpus; the seeds in the repository stay as they are.
 "$build/search_fuzzer" -max_total_time="$seconds" -detect_leaks=1 -print_final_stats=1 \
@@ -14,5 +15,4 @@ grep -E '^#[0-9]+[[:space:]]+DONE|^Done' "$build/fuzz.log"
 LLVM_PROFILE_FILE="$build/corpus.profraw" "$build/search_coverage" -runs=0 \
     "$build/corpus" "$seeds" 2>/dev/null
 llvm-profdata-14 merge -o "$build/corpus.profdata" "$build/corpus.profraw"
-cd "$seeds/../../.."
-llvm-cov-14 report "$build/search_coverage" -instr-profile="$build/corpus.profdata" installer/
+llvm-cov-14 report "$build/search_coverage" -instr-profile="$build/corpus.profdata" "$root/installer"

@@ -4,12 +4,8 @@
 # back the exe's manifest and version resource.
 set -u
 build=$(cd "$1" && pwd)
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-rm -rf "$WINEPREFIX"
-LC_ALL=en_US.UTF-8 wineboot -i >/dev/null 2>&1
-# The null display driver lets windows and the message box exist without an X server.
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-wineserver -k
+. "$(dirname "$0")/prefix.sh"
+fresh_prefix "$build/wineprefix"
 drvplant=$(winepath -w "$build/drvplant.exe")
 status=0
 for run in en_US:english zh_CN:chinese ja_JP:japanese; do
