@@ -1,7 +1,7 @@
 # make build   build/x86/drvplant.exe and build/x64/drvplant.exe, the shipped programs
 # make test    everything: unit tests (plain and sanitized), a short fuzz run, both exes'
-#              shape, resources and behaviour under Wine, the release archive, and a
-#              benchmark too small to measure anything
+#              shape, resources and behaviour under Wine, the README's batch-file and
+#              NSIS recipes, the release archive, and a benchmark too small to measure
 # make demo    both jobs of the program in a throwaway Wine prefix
 # make dist    build/dist/drvplant-<version>.zip
 # make fuzz    fuzz whole runs for FUZZ_SECONDS (default 60) with sanitizers; report coverage
@@ -52,6 +52,7 @@ test: unit build dist
 	tests/wine/exe_shape.sh $(X64) pei-x86-64
 	tests/wine/run.sh $(X86)
 	tests/wine/run.sh $(X64)
+	tests/wine/recipes.sh $(X86) $(X64)
 	tests/bench/run.sh $(X86) 4 1 # keeps the benchmark working; make bench measures
 
 demo: build
