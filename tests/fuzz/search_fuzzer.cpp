@@ -4,6 +4,7 @@
 // and open windows. Sanitizers catch what goes wrong in
 // memory; the checks below catch what goes wrong in the run.
 #include "installer/installer.h"
+#include "tests/unit/machine.h"
 #include "tests/unit/standin.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -17,10 +18,7 @@ static const DWORD kCodes[] = {ERROR_SUCCESS,          ERROR_ACCESS_DENIED,   ER
                                ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_DATA,   ERROR_INSUFFICIENT_BUFFER,
                                ERROR_NO_MORE_ITEMS,    0xE000020B,            0xE0000235};
 
-static const char *const kWizardTitles[] = {
-    "Found New Hardware Wizard",
-    "\xD5\xD2\xB5\xBD\xD0\xC2\xB5\xC4\xD3\xB2\xBC\xFE\xCF\xF2\xB5\xBC",
-};
+static const char *const kWizardTitles[] = {kEnglishWizard, kChineseWizard};
 
 // A command-line argument: any bytes up to its first zero.
 static std::string Argument(FuzzedDataProvider &data, size_t longest)
@@ -71,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     std::string id = Argument(data, 80);
     // Mostly the usual command line, so that runs reach the search; sometimes any.
     if (data.ConsumeIntegralInRange(0, 7) != 0) {
-        w.args = {"C:\\tools\\drvplant.exe", "dev.inf", id};
-        w.files = {"C:\\tools\\dev.inf"};
+        w.args = {kProgram, "dev.inf", id};
+        w.files = {kInf};
     } else {
         size_t count = data.ConsumeIntegralInRange(0, 4);
         for (size_t i = 0; i < count; i++)

@@ -4,14 +4,10 @@
 // run is built from the same run without the fault: what it printed up to the failing
 // call, then what that failure must lead to.
 #include "installer/installer.h"
+#include "machine.h"
 #include "world_scope.h"
 
 #include <stdio.h>
-
-static const char kProgram[] = "C:\\tools\\drvplant.exe";
-static const char kInf[] = "C:\\tools\\dev.inf";
-static const char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
-static const char kSuccess[] = "Driver Installed successfully.\r\n";
 
 // Codes the host's subset of the API does not name.
 static const DWORD kPathNotFound = 3, kInvalidName = 123, kInvalidFlags = 1004;

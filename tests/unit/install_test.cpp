@@ -1,12 +1,6 @@
 #include "installer/installer.h"
+#include "machine.h"
 #include "world_scope.h"
-
-static const char kProgram[] = "C:\\tools\\drvplant.exe";
-static const char kInf[] = "C:\\tools\\dev.inf";
-static const char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
-static const char kSuccess[] = "Driver Installed successfully.\r\n";
-static const char kEnglishWizard[] = "Found New Hardware Wizard";
-static const char kChineseWizard[] = "\xD5\xD2\xB5\xBD\xD0\xC2\xB5\xC4\xD3\xB2\xBC\xFE\xCF\xF2\xB5\xBC";
 
 static const std::string kFoundWalk = "Search for Device ID: [ROOT\\SAMPLEDEV]\r\n"
                                       "Compare device ID: [PCI\\VEN_8086]\r\n"
