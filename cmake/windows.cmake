@@ -8,9 +8,10 @@ target_compile_options(installer PUBLIC
 enable_language(RC)
 set(manifest ${CMAKE_SOURCE_DIR}/resources/drvplant.manifest)
 configure_file(resources/drvplant.rc.in drvplant.rc @ONLY)
-add_executable(drvplant WIN32 platform/windows_runtime.cpp ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc)
+add_executable(drvplant WIN32 platform/windows_runtime.cpp platform/windows_dlls.cpp
+    ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc)
 set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc APPEND PROPERTY OBJECT_DEPENDS ${manifest})
-target_link_libraries(drvplant PRIVATE installer setupapi newdev)
+target_link_libraries(drvplant PRIVATE installer)
 target_link_options(drvplant PRIVATE -static -s -Wl,--gc-sections)
 
 # The yardstick for the exe's size: MinGW's empty program, -O2 -s, same toolchain.

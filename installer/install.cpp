@@ -1,6 +1,7 @@
 #include "installer/installer.h"
 
 static const char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\n";
+static const char kInstallFailed[] = "Error-Install Driver Failed!";
 static const char kWizardTitle[] = "Found New Hardware Wizard";
 // The same wizard on Simplified Chinese systems, as its code page 936 bytes.
 static const char kWizardTitleChinese[] =
@@ -28,6 +29,19 @@ static BOOL PathNamesSomething(const char *path)
     return TRUE;
 }
 
+// Deployment agents run us as SYSTEM on a window station that nobody sees; a box there
+// would wait for ever. When the question cannot be answered, a person may be there.
+static BOOL BoxCanBeSeen(void)
+{
+    BOOL visible = TRUE;
+    USEROBJECTFLAGS flags;
+    HWINSTA station = GetProcessWindowStation();
+    if (station != NULL &&
+        GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, NULL))
+        visible = (flags.dwFlags & WSF_VISIBLE) != 0;
+    return visible;
+}
+
 static int Install(const char *infPath, const char *hardwareId)
 {
     int status = kFailed;
@@ -40,10 +54,12 @@ static int Install(const char *infPath, const char *hardwareId)
             ReportFailure("UpdateDriverForPlugAndPlayDevices");
     } else if (SetupCopyOEMInfA(infPath, NULL, SPOST_PATH, 0, NULL, MAX_PATH, NULL, NULL)) {
         status = kInstalled;
-    } else {
+    } else if (BoxCanBeSeen()) {
         // The caller's log should hold the lines while the box waits for a person.
         FlushOutput();
-        MessageBoxA(NULL, "Error-Install Driver Failed!", "Warning", MB_OK);
+        MessageBoxA(NULL, kInstallFailed, "Warning", MB_OK);
+    } else {
+        Print("%s\n", kInstallFailed);
     }
     if (status != kFailed)
         Print("Driver Installed successfully.\n");

@@ -26,6 +26,9 @@ typedef void *HLOCAL;
 typedef void *HDEVINFO;
 typedef struct HWND__ *HWND;
 typedef struct HINSTANCE__ *HINSTANCE;
+typedef struct HWINSTA__ *HWINSTA;
+typedef void *PVOID;
+typedef DWORD *LPDWORD;
 
 #define TRUE 1
 #define FALSE 0
@@ -40,6 +43,8 @@ typedef struct HINSTANCE__ *HINSTANCE;
 #define ERROR_NOT_ENOUGH_MEMORY 8u
 #define ERROR_INVALID_DATA 13u
 #define ERROR_INVALID_PARAMETER 87u
+#define ERROR_MOD_NOT_FOUND 126u
+#define ERROR_PROC_NOT_FOUND 127u
 #define ERROR_DISK_FULL 112u
 #define ERROR_INSUFFICIENT_BUFFER 122u
 #define ERROR_NO_MORE_ITEMS 259u
@@ -54,6 +59,8 @@ typedef struct HINSTANCE__ *HINSTANCE;
 #define MAKELANGID(primary, sub) ((((DWORD)(sub)) << 10) | (DWORD)(primary))
 #define WM_CLOSE 0x0010
 #define MB_OK 0x00000000u
+#define UOI_FLAGS 1
+#define WSF_VISIBLE 0x0001
 #define REG_MULTI_SZ 7
 #define DIGCF_PRESENT 0x00000002
 #define DIGCF_ALLCLASSES 0x00000004
@@ -74,6 +81,12 @@ typedef struct _SP_DEVINFO_DATA {
     DWORD DevInst;
     ULONG_PTR Reserved;
 } SP_DEVINFO_DATA, *PSP_DEVINFO_DATA;
+
+typedef struct tagUSEROBJECTFLAGS {
+    BOOL fInherit;
+    BOOL fReserved;
+    DWORD dwFlags;
+} USEROBJECTFLAGS;
 
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
@@ -110,6 +123,9 @@ HWND FindWindowA(LPCSTR className, LPCSTR title);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 LPSTR CharUpperA(LPSTR string);
+HWINSTA GetProcessWindowStation(void);
+BOOL GetUserObjectInformationA(HANDLE object, int index, PVOID information, DWORD size,
+                               LPDWORD needed);
 
 HDEVINFO SetupDiGetClassDevsA(const GUID *classGuid, LPCSTR enumerator, HWND parent,
                               DWORD flags);

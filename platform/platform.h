@@ -6,6 +6,12 @@
 #include <stdarg.h>
 
 #ifdef _WIN32
+// USER32, SETUPAPI and newdev are not imported: the exe is run elevated from folders that
+// others can write to, so platform/ defines their functions itself and reaches the real
+// ones in DLLs it loads from the system folder alone. Declared without dllimport, they
+// bind to those definitions.
+#define _USER32_
+#define _SETUPAPI_
 #include <windows.h>
 #include <setupapi.h>
 #include <newdev.h>

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include "platform/platform.h"
+#include "platform/windows_dlls.h"
 #include "installer/installer.h"
 
 int ArgumentCount(void)
@@ -30,5 +31,6 @@ void FlushOutput(void)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int show)
 {
+    LimitDllSearchToSystemFolder();
     return InstallMain(instance, previous, commandTail, show);
 }

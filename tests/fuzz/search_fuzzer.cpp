@@ -11,12 +11,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-static const Op kOps[] = {Op::GetClassDevs,  Op::EnumDeviceInfo, Op::GetDeviceRegistryProperty,
-                          Op::LocalAlloc,    Op::FormatMessage,  Op::FindFirstFile,
-                          Op::UpdateDriver,  Op::CopyOEMInf,     Op::Print};
 static const DWORD kCodes[] = {ERROR_SUCCESS,          ERROR_ACCESS_DENIED,   ERROR_INVALID_HANDLE,
                                ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_DATA,   ERROR_INSUFFICIENT_BUFFER,
-                               ERROR_NO_MORE_ITEMS,    0xE000020B,            0xE0000235};
+                               ERROR_NO_MORE_ITEMS,    ERROR_MOD_NOT_FOUND,   ERROR_PROC_NOT_FOUND,
+                               0xE000020B,             0xE0000235};
 
 static const char *const kWizardTitles[] = {kEnglishWizard, kChineseWizard};
 
@@ -91,8 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     }
     size_t faults = data.ConsumeIntegralInRange(0, 3);
     for (size_t i = 0; i < faults; i++)
-        w.faults.push_back({data.PickValueInArray(kOps), data.ConsumeIntegralInRange(0u, 30u),
+        w.faults.push_back({data.PickValueInArray(kAllOps), data.ConsumeIntegralInRange(0u, 30u),
                             AnyCode(data)});
+
+    // Last, so that an input that ends early keeps the station a person sees.
+    w.stationVisible = !data.ConsumeBool();
 
     world = &w;
     int status = InstallMain(NULL, NULL, NULL, 0);
@@ -108,9 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     Require(w.closed.size() <= 1, "more than one window closed");
     Require(w.args.size() == 3 || w.updates.size() + w.copies.size() == 0,
             "an installation without exactly two arguments");
-    bool printed = true;
-    for (const Fault &fault : w.faults)
+    bool printed = true, stationAnswered = true;
+    for (const Fault &fault : w.faults) {
         printed = printed && fault.op != Op::Print;
+        stationAnswered = stationAnswered && fault.op != Op::WindowStation && fault.op != Op::StationFlags;
+    }
+    Require(w.boxes.empty() || w.stationVisible || !stationAnswered,
+            "a box on a window station that nobody sees");
     // The driver is forced only onto a device the search really found.
     if (printed && !w.updates.empty())
         Require(w.out.find("Found! [") != std::string::npos && w.updates[0].hardwareId == w.args[2],

@@ -23,6 +23,7 @@ struct InstallCase {
     int status;
     Installed installed;
     std::vector<std::string> closed;
+    bool stationVisible = true;
 };
 
 // The machine every case starts from: the INF beside the program, two devices.
@@ -33,6 +34,7 @@ static World Machine(const InstallCase &c)
     w.windows = c.windows;
     w.faults = c.faults;
     w.rebootRequired = c.rebootRequired;
+    w.stationVisible = c.stationVisible;
     w.files = {kInf};
     w.devices = {Ids({"PCI\\VEN_8086"}), Ids({"root\\sampledev"})};
     return w;
@@ -83,6 +85,54 @@ TEST(InstallMain, Outcomes)
          FALSE, kUsage, 2, kNone, {kEnglishWizard}},
         {"other windows are left alone", {kProgram}, {"Found New Hardware", "Wizard"}, {}, FALSE,
          kUsage, 2, kNone, {}},
+        // Where nobody can see the box it would wait for ever: the line goes to the log.
+        {"failed pre-installation where nobody sees a box", {kProgram, "dev.inf", "ROOT\\ABSENT"}, {},
+         {{Op::CopyOEMInf, 0, 0xE0000000}}, FALSE, kAbsentWalk + "Error-Install Driver Failed!\r\n",
+         2, kCopied, {}, false},
+        {"forced where nobody sees a box", {kProgram, "dev.inf", "ROOT\\SAMPLEDEV"}, {}, {}, FALSE,
+         kFoundWalk + kSuccess, 0, kForced, {}, false},
+        {"pre-installed where nobody sees a box", {kProgram, "dev.inf", "ROOT\\ABSENT"}, {}, {},
+         FALSE, kAbsentWalk + kSuccess, 0, kCopied, {}, false},
+        {"window station unknown: the box", {kProgram, "dev.inf", "ROOT\\ABSENT"}, {},
+         {{Op::CopyOEMInf, 0, 0xE0000000}, {Op::WindowStation, 0, ERROR_ACCESS_DENIED}}, FALSE,
+         kAbsentWalk, 2, kBoxShown, {}, false},
+        {"window station's flags unreadable: the box", {kProgram, "dev.inf", "ROOT\\ABSENT"}, {},
+         {{Op::CopyOEMInf, 0, 0xE0000000}, {Op::StationFlags, 0, ERROR_ACCESS_DENIED}}, FALSE,
+         kAbsentWalk, 2, kBoxShown, {}, false},
+        // System DLLs that cannot be had: each operation fails with the loader's code.
+        {"setupapi missing: reported, then no box can help", {kProgram, "dev.inf", "ROOT\\SAMPLEDEV"},
+         {}, LibraryMissing("setupapi"), FALSE,
+         "GetClassDevs(All Present Devices) FAILURE: The specified module could not be "
+         "found.\r\r\n\r\n",
+         2, kBoxShown, {}},
+        {"newdev missing: the forced update fails", {kProgram, "dev.inf", "ROOT\\SAMPLEDEV"}, {},
+         LibraryMissing("newdev"), FALSE,
+         kFoundWalk + "UpdateDriverForPlugAndPlayDevices FAILURE: The specified module could not be "
+                      "found.\r\r\n\r\n",
+         2, kForced, {}},
+        {"newdev's entry missing", {kProgram, "dev.inf", "ROOT\\SAMPLEDEV"}, {},
+         {{Op::UpdateDriver, 0, ERROR_PROC_NOT_FOUND}}, FALSE,
+         kFoundWalk + "UpdateDriverForPlugAndPlayDevices FAILURE: The specified procedure could not "
+                      "be found.\r\r\n\r\n",
+         2, kForced, {}},
+        // Without upper-casing the stored lower-case ID cannot match: pre-installed instead.
+        {"user32 missing: wizard stays, nothing upper-cased", {kProgram, "dev.inf", "ROOT\\SAMPLEDEV"},
+         {kEnglishWizard}, LibraryMissing("user32"), FALSE,
+         "Search for Device ID: [ROOT\\SAMPLEDEV]\r\n"
+         "Compare device ID: [PCI\\VEN_8086]\r\n"
+         "Compare device ID: [root\\sampledev]\r\n"
+         "EnumDeviceInfo FAILURE: No more data available.\r\r\n\r\n" + std::string(kSuccess),
+         0, kCopied, {}},
+        {"user32 missing and the copy fails: no box, status 2", {kProgram, "dev.inf", "ROOT\\ABSENT"},
+         {}, [] {
+             std::vector<Fault> faults = LibraryMissing("user32");
+             faults.push_back({Op::CopyOEMInf, 0, 0xE0000000});
+             return faults;
+         }(),
+         FALSE, kAbsentWalk, 2, kCopied, {}},
+        {"the box's entry missing: status 2 all the same", {kProgram, "dev.inf", "ROOT\\ABSENT"}, {},
+         {{Op::CopyOEMInf, 0, 0xE0000000}, {Op::MessageBox, 0, ERROR_PROC_NOT_FOUND}}, FALSE,
+         kAbsentWalk, 2, kCopied, {}},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
         const InstallCase &c = cases[i];

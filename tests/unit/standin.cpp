@@ -8,6 +8,7 @@ World *world;
 
 static HDEVINFO const kDeviceSet = (HDEVINFO)0x5e7;
 static HANDLE const kFileSearch = (HANDLE)0xf17d;
+static HWINSTA const kStation = (HWINSTA)0x57a;
 static const SIZE_T kLargestBlock = 256u << 20;
 
 std::set<unsigned char> CodePage932LeadBytes()
@@ -26,6 +27,15 @@ std::set<unsigned char> CodePage936LeadBytes()
     for (int c = 0x81; c <= 0xfe; c++)
         lead.insert((unsigned char)c);
     return lead;
+}
+
+std::vector<Fault> LibraryMissing(const char *library)
+{
+    std::vector<Fault> faults;
+    for (Op op : kAllOps)
+        if (strcmp(OpLibrary(op), library) == 0)
+            faults.push_back({op, 0, ERROR_MOD_NOT_FOUND});
+    return faults;
 }
 
 // Counts and records the call, and tells whether a fault applies to it; the fault's code
@@ -195,6 +205,8 @@ BOOL FindClose(HANDLE search)
 
 HWND FindWindowA(LPCSTR className, LPCSTR title)
 {
+    if (Fails(Op::FindWindow))
+        return NULL;
     for (size_t i = 0; className == NULL && i < world->windows.size(); i++)
         if (world->windows[i] == title)
             return (HWND)(i + 1);
@@ -204,6 +216,8 @@ HWND FindWindowA(LPCSTR className, LPCSTR title)
 LRESULT SendMessageA(HWND window, UINT message, WPARAM, LPARAM)
 {
     size_t index = (size_t)window - 1;
+    if (Fails(Op::SendMessage))
+        return 0;
     if (message == WM_CLOSE && index < world->windows.size()) {
         world->closed.push_back(world->windows[index]);
         world->windows.erase(world->windows.begin() + (long)index);
@@ -213,6 +227,8 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM, LPARAM)
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
+    if (Fails(Op::MessageBox))
+        return 0;
     if (owner == NULL)
         world->boxes.push_back({text, caption, type, world->out.substr(0, world->delivered)});
     return 1;
@@ -221,6 +237,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 // Upper-cases ASCII letters and leaves double-byte characters whole, trail bytes too.
 LPSTR CharUpperA(LPSTR string)
 {
+    if (Fails(Op::CharUpper))
+        return NULL;
     for (char *at = string; *at != '\0'; at++) {
         if (IsDBCSLeadByte((BYTE)*at) && at[1] != '\0')
             at++;
@@ -228,6 +246,25 @@ LPSTR CharUpperA(LPSTR string)
             *at = (char)(*at - 'a' + 'A');
     }
     return string;
+}
+
+HWINSTA GetProcessWindowStation(void)
+{
+    return Fails(Op::WindowStation) ? NULL : kStation;
+}
+
+BOOL GetUserObjectInformationA(HANDLE object, int index, PVOID information, DWORD size,
+                               LPDWORD needed)
+{
+    if (object != kStation || index != UOI_FLAGS || size < sizeof(USEROBJECTFLAGS))
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (Fails(Op::StationFlags))
+        return FALSE;
+    USEROBJECTFLAGS *flags = (USEROBJECTFLAGS *)information;
+    *flags = {FALSE, FALSE, world->stationVisible ? (DWORD)WSF_VISIBLE : 0};
+    if (needed)
+        *needed = sizeof *flags;
+    return Succeed();
 }
 
 HDEVINFO SetupDiGetClassDevsA(const GUID *classGuid, LPCSTR enumerator, HWND parent, DWORD flags)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "operations.h"
 
 #include <map>
 #include <optional>
@@ -11,24 +12,15 @@
 #include <string>
 #include <vector>
 
-enum class Op {
-    GetClassDevs,
-    EnumDeviceInfo,
-    GetDeviceRegistryProperty,
-    LocalAlloc,
-    FormatMessage,
-    FindFirstFile,
-    UpdateDriver,
-    CopyOEMInf,
-    Print,
-};
-
 // Makes the n-th call (1-based) of an operation fail with code; call 0 means every call.
 struct Fault {
     Op op;
     unsigned call;
     DWORD code;
 };
+
+// Every operation of a system DLL failing as it does when the DLL cannot be loaded.
+std::vector<Fault> LibraryMissing(const char *library);
 
 struct Device {
     bool hasIds;
@@ -69,11 +61,14 @@ struct World {
         {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},
         {ERROR_NO_MORE_ITEMS, "No more data available.\r\n"},
         {ERROR_SUCCESS, "The operation completed successfully.\r\n"},
+        {ERROR_MOD_NOT_FOUND, "The specified module could not be found.\r\n"},
+        {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found.\r\n"},
     };
     std::set<unsigned char> leadBytes; // of the ANSI code page; empty for a single-byte one
     std::vector<Fault> faults;
     bool successKeepsLastError = false; // Wine's way; Windows' SetupAPI clears it
     BOOL rebootRequired = FALSE;
+    bool stationVisible = true; // false: a service's window station, which nobody sees
 
     DWORD lastError = 0;
     std::string out; // everything printed, CR LF as the text mode writes it

@@ -121,9 +121,9 @@ static HANDLE OpenStandardOutput(StandardOutput output, const std::wstring &outP
 }
 
 Outcome RunExact(const std::wstring &program, const std::wstring &commandLine,
-                 const std::wstring &directory, StandardOutput output)
+                 const std::wstring &directory, StandardOutput output, const wchar_t *desktop)
 {
-    Outcome outcome = {"", MAXDWORD, false, "", ""};
+    Outcome outcome = {"", MAXDWORD, false, "", "", 0};
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     std::wstring outPath = std::wstring(temp) + L"drvplant-suite-out.txt";
@@ -133,14 +133,18 @@ Outcome RunExact(const std::wstring &program, const std::wstring &commandLine,
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = out;
+    std::wstring desktopName = desktop ? desktop : L"";
+    startup.lpDesktop = desktop ? &desktopName[0] : NULL;
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION process;
     BoxWatch watch = {outPath, CreateEventW(NULL, TRUE, FALSE, NULL), false, "", ""};
     HANDLE watcher = CreateThread(NULL, 0, PressBoxOk, &watch, 0, NULL);
+    DWORD started = GetTickCount();
     if (CreateProcessW(program.c_str(), line.data(), NULL, NULL, TRUE, 0, NULL,
                        directory.c_str(), &startup, &process)) {
         bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+        outcome.milliseconds = GetTickCount() - started;
         check(ended, "%ls did not end within a minute", commandLine.c_str());
         if (!ended)
             TerminateProcess(process.hProcess, MAXDWORD);
@@ -162,6 +166,24 @@ Outcome RunExact(const std::wstring &program, const std::wstring &commandLine,
     outcome.boxText = watch.text;
     outcome.outAtBox = watch.outAtBox;
     return outcome;
+}
+
+const wchar_t *HiddenDesktop(void)
+{
+    static const wchar_t kStation[] = L"Service-0x0-3e7$";
+    static HWINSTA station;
+    if (station == NULL) {
+        // The desktop is made inside the station while it is this process's own; both stay
+        // open, so they live as long as the suite.
+        HWINSTA mine = GetProcessWindowStation();
+        station = CreateWindowStationW(kStation, 0, WINSTA_ALL_ACCESS, NULL);
+        check(station != NULL && SetProcessWindowStation(station),
+              "making window station %ls: error %lu", kStation, GetLastError());
+        HDESK desktop = CreateDesktopW(L"Default", NULL, NULL, 0, GENERIC_ALL, NULL);
+        check(desktop != NULL, "making its desktop: error %lu", GetLastError());
+        SetProcessWindowStation(mine);
+    }
+    return L"Service-0x0-3e7$\\Default";
 }
 
 void CreatePresentDevice(const std::string &hardwareIds)

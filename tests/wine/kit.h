@@ -26,11 +26,18 @@ struct Outcome {
     bool boxShown;
     std::string boxText;
     std::string outAtBox;  // what had reached the output file when the box appeared
+    DWORD milliseconds;    // from start to end
 };
 
-// Runs program with this exact command line (element 0 included) in directory.
+// Runs program with this exact command line (element 0 included) in directory, on
+// desktop ("station\\desktop") or, when it is NULL, on the suite's own.
 Outcome RunExact(const std::wstring &program, const std::wstring &commandLine,
-                 const std::wstring &directory, StandardOutput output);
+                 const std::wstring &directory, StandardOutput output,
+                 const wchar_t *desktop = NULL);
+
+// A window station that nobody sees, as services and SYSTEM get, with a desktop "Default";
+// returns the desktop's full name for RunExact.
+const wchar_t *HiddenDesktop(void);
 
 // Registers a root-enumerated device that then counts as present. hardwareIds is a
 // multi-string; an empty one gives the device no hardware-ID property at all.

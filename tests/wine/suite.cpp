@@ -52,6 +52,7 @@ struct Case {
     DWORD status;
     Landed landed;
     StandardOutput output;
+    const wchar_t *desktop = NULL; // NULL: the suite's own, which a person would see
 };
 
 #define DRVPLANT L"C:\\suite\\drvplant.exe"
@@ -90,13 +91,26 @@ static void ForgetInstalls(void)
     DeleteFileW(kOemCopy);
 }
 
+// Files that planted DLLs left in C:\marks when they were loaded.
+static std::string Marks(void)
+{
+    std::string marks;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("C:\\marks\\*.dll", &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        marks += std::string(found.cFileName) + " ";
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return marks;
+}
+
 static void RunCases(const Case *cases, size_t count)
 {
     for (size_t i = 0; i < count; i++) {
         const Case &c = cases[i];
         ForgetInstalls();
         std::string expected = (c.searchId ? WalkLines(c.searchId) : "") + c.tail;
-        Outcome run = RunExact(c.program, c.commandLine, c.directory, c.output);
+        Outcome run = RunExact(c.program, c.commandLine, c.directory, c.output, c.desktop);
         std::string what = "case " + std::to_string(i) + " (" + c.name + "): output";
         if (c.output == kOutputToFile)
             check_bytes(expected, run.out, what.c_str());
@@ -104,6 +118,10 @@ static void RunCases(const Case *cases, size_t count)
               c.name, run.status, c.status);
         check(run.boxShown == (c.landed == kBox), "case %u (%s): box shown %d", (unsigned)i,
               c.name, run.boxShown);
+        if (c.desktop)
+            check(run.milliseconds < 10000, "case %u (%s): took %lu ms", (unsigned)i, c.name,
+                  run.milliseconds);
+        check_bytes("", Marks(), (what + ": planted DLLs loaded").c_str());
         if (c.landed == kBox) {
             check_bytes("Error-Install Driver Failed!", run.boxText, (what + " box text").c_str());
             check_bytes(expected, run.outAtBox, (what + " reached before the box").c_str());
@@ -129,6 +147,7 @@ static void PrepareFiles(void)
     CreateDirectoryW(L"C:\\suite\\drv plant", NULL);
     CreateDirectoryW(L"C:\\suite\\x64", NULL);
     CreateDirectoryW(L"C:\\elsewhere", NULL);
+    CreateDirectoryW(L"C:\\marks", NULL);
     WriteFileBytes(L"C:\\suite\\test.inf", kInf);
     WriteFileBytes(L"C:\\suite\\drv plant\\test.inf", kInf);
     WriteFileBytes(L"C:\\suite\\bad.inf", std::string("\x01\x02 not an INF \xff\r\n", 18));
@@ -216,6 +235,119 @@ static void EnglishCases(const std::wstring &drvplant)
     RunCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// Deployment agents run drvplant as SYSTEM on a window station nobody sees: the box
+// would wait for ever there, so its text becomes a line; nothing else changes.
+static void HiddenStationCases(void)
+{
+    const wchar_t *hidden = HiddenDesktop();
+    std::string failed = std::string(kWalkedAllThenBox) + "Error-Install Driver Failed!\r\n";
+    const Case cases[] = {
+        {"nobody sees the station: failed pre-installation", DRVPLANT,
+         DRVPLANT L" bad.inf ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
+         failed.c_str(), 2, kNothing, kOutputToFile, hidden},
+        {"nobody sees the station: forced", DRVPLANT, DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST",
+         L"C:\\suite", "ROOT\\DRVPLANT_TEST", kInstalled, 0, kForced, kOutputToFile, hidden},
+        {"nobody sees the station: pre-installed", DRVPLANT,
+         DRVPLANT L" test.inf ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
+         kWalkedAll, 0, kPreinstalled, kOutputToFile, hidden},
+        {"a station a person sees: the box", DRVPLANT, DRVPLANT L" bad.inf ROOT\\DRVPLANT_ABSENT",
+         L"C:\\suite", "ROOT\\DRVPLANT_ABSENT", kWalkedAllThenBox, 2, kBox, kOutputToFile},
+    };
+    RunCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+static const wchar_t kDrvplantOverrides[] = L"Software\\Wine\\AppDefaults\\drvplant.exe\\DllOverrides";
+
+// Runs the cases with Wine's load order for drvplant.exe set to setting ("native,builtin",
+// or "" for not at all) for each of names. Wine reads it from the registry at each start.
+static void RunCasesWithOverrides(const wchar_t *const *names, size_t nameCount,
+                                  const wchar_t *setting, const Case *cases, size_t count)
+{
+    HKEY key;
+    LONG made = RegCreateKeyExW(HKEY_CURRENT_USER, kDrvplantOverrides, 0, NULL, 0, KEY_WRITE,
+                                NULL, &key, NULL);
+    check(made == ERROR_SUCCESS, "making %ls: error %ld", kDrvplantOverrides, made);
+    for (size_t i = 0; made == ERROR_SUCCESS && i < nameCount; i++)
+        RegSetValueExW(key, names[i], 0, REG_SZ, (const BYTE *)setting,
+                       (DWORD)(wcslen(setting) + 1) * sizeof(wchar_t));
+    RegCloseKey(key);
+    RunCases(cases, count);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kDrvplantOverrides);
+}
+
+// Names of system DLLs that are not KnownDLLs, or that the system's own DLLs load.
+static const wchar_t *const kPlantedNames[] = {
+    L"newdev", L"version", L"uxtheme", L"comctl32", L"cfgmgr32", L"wintrust", L"setupapi",
+    L"user32", L"devobj", L"imm32", L"dwmapi", L"winmm", L"msimg32", L"crypt32", L"userenv",
+    L"profapi", L"dbghelp", L"shlwapi", L"gdi32", L"advapi32",
+};
+
+#define PLANTED L"C:\\planted\\drvplant.exe"
+
+// A DLL that leaves a mark when loaded, beside the exe under each name, and Wine told to
+// prefer such native copies from the program's folder, as Windows does.
+static void PlantedDllCases(const std::wstring &drvplant, const std::wstring &mark)
+{
+    CreateDirectoryW(L"C:\\planted", NULL);
+    WriteFileBytes(L"C:\\planted\\test.inf", kInf);
+    check(CopyFileW(L"C:\\suite\\bad.inf", L"C:\\planted\\bad.inf", FALSE) &&
+              CopyFileW(drvplant.c_str(), PLANTED, FALSE),
+          "copying: error %lu", GetLastError());
+    for (const wchar_t *name : kPlantedNames) {
+        std::wstring planted = std::wstring(L"C:\\planted\\") + name + L".dll";
+        check(CopyFileW(mark.c_str(), planted.c_str(), FALSE), "planting %ls: error %lu",
+              planted.c_str(), GetLastError());
+    }
+    const Case cases[] = {
+        {"planted DLLs: usage", PLANTED, PLANTED, L"C:\\planted", NULL, kUsage, 2, kNothing,
+         kOutputToFile},
+        {"planted DLLs: forced", PLANTED, PLANTED L" test.inf ROOT\\DRVPLANT_TEST",
+         L"C:\\planted", "ROOT\\DRVPLANT_TEST", kInstalled, 0, kForced, kOutputToFile},
+        {"planted DLLs: pre-installed", PLANTED, PLANTED L" test.inf ROOT\\DRVPLANT_ABSENT",
+         L"C:\\planted", "ROOT\\DRVPLANT_ABSENT", kWalkedAll, 0, kPreinstalled, kOutputToFile},
+        {"planted DLLs: failed pre-installation", PLANTED,
+         PLANTED L" bad.inf ROOT\\DRVPLANT_ABSENT", L"C:\\planted", "ROOT\\DRVPLANT_ABSENT",
+         kWalkedAllThenBox, 2, kBox, kOutputToFile},
+    };
+    RunCasesWithOverrides(kPlantedNames, sizeof kPlantedNames / sizeof kPlantedNames[0],
+                          L"native,builtin", cases, sizeof cases / sizeof cases[0]);
+}
+
+// The failure line for label and code with the system's own text, as text mode writes it
+// (each line feed, the text's own included, goes out as CR LF).
+static std::string FailureLine(const char *label, DWORD code)
+{
+    char *text = NULL;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, NULL, code,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), (LPSTR)&text, 0, NULL);
+    check(text != NULL, "no system text for error %lu", code);
+    std::string line = std::string(label) + " FAILURE: ";
+    for (const char *at = text ? text : ""; *at != '\0'; at++)
+        line += *at == '\n' ? std::string("\r\n") : std::string(1, *at);
+    LocalFree(text);
+    return line + "\r\n";
+}
+
+// A system DLL that cannot be loaded: its operations fail with the loader's code.
+static void UnloadableDllCases(void)
+{
+    std::string updateFails = FailureLine("UpdateDriverForPlugAndPlayDevices", ERROR_MOD_NOT_FOUND);
+    std::string noDevices = FailureLine("GetClassDevs(All Present Devices)", ERROR_MOD_NOT_FOUND);
+    const Case withoutNewdev[] = {
+        {"newdev cannot be loaded: forced update fails", DRVPLANT,
+         DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST", L"C:\\suite", "ROOT\\DRVPLANT_TEST",
+         updateFails.c_str(), 2, kNothing, kOutputToFile},
+    };
+    static const wchar_t *const newdev[] = {L"newdev"}, *const setupapi[] = {L"setupapi"};
+    RunCasesWithOverrides(newdev, 1, L"", withoutNewdev, 1);
+    const Case withoutSetupapi[] = {
+        {"setupapi cannot be loaded: reported, then the box", DRVPLANT,
+         DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST", L"C:\\suite", NULL, noDevices.c_str(), 2,
+         kBox, kOutputToFile},
+    };
+    RunCasesWithOverrides(setupapi, 1, L"", withoutSetupapi, 1);
+}
+
 static const wchar_t kEnglishTitle[] = L"Found New Hardware Wizard";
 static const wchar_t kChineseTitle[] = L"\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5411\u5BFC";
 
@@ -285,11 +417,18 @@ int wmain(int argc, wchar_t **argv)
         return 2;
     }
     std::wstring drvplant = argv[1], group = argv[2];
+    wchar_t suite[MAX_PATH];
+    GetModuleFileNameW(NULL, suite, MAX_PATH);
+    std::wstring mark = suite;
+    mark = mark.substr(0, mark.rfind(L'\\') + 1) + L"mark.dll";
     PrepareFiles();
     PrepareDevices();
     if (group == L"english") {
         EnglishCases(drvplant);
         EnglishWizardCases();
+        HiddenStationCases();
+        PlantedDllCases(drvplant, mark);
+        UnloadableDllCases();
     } else if (group == L"chinese") {
         CopyFileW(drvplant.c_str(), DRVPLANT, FALSE);
         ChineseWizardCases();
