@@ -1,68 +1,78 @@
-# make build   build/x86/drvplant.exe and build/x64/drvplant.exe, the shipped programs
-# make test    everything: unit tests (plain and sanitized), a short fuzz run, both exes'
-#              shape, resources and behaviour under Wine, the README's batch-file and
-#              NSIS recipes, the release archive, and a benchmark too small to measure
-# make demo    both jobs of the program in a throwaway Wine prefix
-# make dist    build/dist/drvplant-<version>.zip
-# make fuzz    fuzz whole runs for FUZZ_SECONDS (default 60) with sanitizers; report coverage
-# make bench   time drvplant.exe against a reference program under Wine with BENCH_DEVICES
-#              present devices (default 500), BENCH_PAIRS alternating pairs (default 5)
-# Each installs what is missing on Debian 12 first.
+# make            build/x86/drvplant.exe and build/x64/drvplant.exe (installs nothing)
+# make deps       install what building and testing need on Debian 12 (as root)
+# make demo       deps, then both jobs of the program in a throwaway Wine prefix
+# make test       deps, then every suite below but bench
+# make unit       unit tests, plain and sanitized         CASE='*absent*' (a gtest filter)
+# make wine       one exe under Wine: ARCH=x86 or x64     CASE=forced (part of a case name)
+# make recipes    the README's batch-file and NSIS recipes under Wine
+# make release    both exes' format, imports and size; the release archive
+# make fuzz       fuzz whole runs for FUZZ_SECONDS (60), then report coverage
+# make bench      drvplant against a reference under Wine: BENCH_DEVICES (500), BENCH_PAIRS (5)
+# make dist       build/dist/drvplant-<version>.zip
+# make clean
+# Building and installing say one line each; their logs are kept in build/logs.
 
-X86 = build/x86
-X64 = build/x64
-HOST = build/host
-SANITIZED = build/host-sanitize
-DIST = build/dist
-FUZZ = build/fuzz
+ARCH ?= x86
+CASE ?=
 FUZZ_SECONDS ?= 60
 BENCH_DEVICES ?= 500
 BENCH_PAIRS ?= 5
+STEP = @tools/step.sh
+LOGS = build/logs
 
-.PHONY: deps build unit fuzz bench test demo dist clean
+.PHONY: build deps demo test unit wine recipes release fuzz bench dist clean
+
+build:
+	$(STEP) "Building the x86 exe" $(LOGS)/x86.log tools/build.sh x86 drvplant
+	$(STEP) "Building the x64 exe" $(LOGS)/x64.log tools/build.sh x64 drvplant
 
 deps:
-	@tools/install-deps.sh
+	$(STEP) "Installing what is missing" $(LOGS)/deps.log tools/install-deps.sh
 
-build: deps
-	cmake -S . -B $(X86) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
-	cmake --build $(X86) -j2
-	cmake -S . -B $(X64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
-	cmake --build $(X64) -j2
+demo: deps
+	$(STEP) "Building the x86 exe and the demo's device tool" $(LOGS)/x86.log tools/build.sh x86
+	@examples/demo.sh build/x86
 
-unit: deps
-	cmake -S . -B $(HOST) -DCMAKE_BUILD_TYPE=Debug
-	cmake --build $(HOST) -j2
-	cmake -S . -B $(SANITIZED) -DCMAKE_BUILD_TYPE=Debug -DDRVPLANT_SANITIZE=ON
-	cmake --build $(SANITIZED) -j2
-	cd $(HOST) && ctest --output-on-failure
-	cd $(SANITIZED) && ctest --output-on-failure
+test: deps
+	@$(MAKE) --no-print-directory unit
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
+	@$(MAKE) --no-print-directory wine ARCH=x86
+	@$(MAKE) --no-print-directory wine ARCH=x64
+	@$(MAKE) --no-print-directory recipes
+	@$(MAKE) --no-print-directory release
 
-fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DDRVPLANT_FUZZ=ON
-	cmake --build $(FUZZ) -j2
-	tests/fuzz/run.sh $(FUZZ) $(FUZZ_SECONDS)
+unit:
+	$(STEP) "Building the unit tests" $(LOGS)/host.log tools/build.sh host
+	$(STEP) "Building the sanitized unit tests" $(LOGS)/host-sanitize.log tools/build.sh host-sanitize
+	build/host/tests/unit/unit_tests --gtest_brief=1 $(if $(CASE),--gtest_filter='$(CASE)')
+	build/host-sanitize/tests/unit/unit_tests --gtest_brief=1 $(if $(CASE),--gtest_filter='$(CASE)')
 
-bench: build
-	tests/bench/run.sh $(X86) $(BENCH_DEVICES) $(BENCH_PAIRS)
+wine:
+	$(STEP) "Building the $(ARCH) exe and its Wine tests" $(LOGS)/$(ARCH).log tools/build.sh $(ARCH)
+	tests/wine/run.sh build/$(ARCH) '$(CASE)'
 
-test: unit build dist
-	$(MAKE) fuzz FUZZ_SECONDS=20
-	tests/wine/exe_shape.sh $(X86) pei-i386
-	tests/wine/exe_shape.sh $(X64) pei-x86-64
-	tests/wine/run.sh $(X86)
-	tests/wine/run.sh $(X64)
-	tests/wine/recipes.sh $(X86) $(X64)
-	tests/bench/run.sh $(X86) 4 1 # keeps the benchmark working; make bench measures
+recipes:
+	$(STEP) "Building the x86 exe and its Wine tests" $(LOGS)/x86.log tools/build.sh x86
+	$(STEP) "Building the x64 exe and its Wine tests" $(LOGS)/x64.log tools/build.sh x64
+	tests/wine/recipes.sh build/x86 build/x64
 
-demo: build
-	examples/demo.sh $(X86)
+release: dist
+	$(STEP) "Building the size yardsticks" $(LOGS)/yardsticks.log sh -c \
+	    'tools/build.sh x86 empty_program && tools/build.sh x64 empty_program'
+	tests/release/exe_shape.sh build/x86 pei-i386
+	tests/release/exe_shape.sh build/x64 pei-x86-64
+	tests/release/check_dist.sh build/dist/drvplant-*.zip build
+
+fuzz:
+	$(STEP) "Building the fuzz target" $(LOGS)/fuzz.log tools/build.sh fuzz
+	tests/fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+
+bench:
+	$(STEP) "Building the x86 exe and the benchmark" $(LOGS)/x86.log tools/build.sh x86
+	tests/bench/run.sh build/x86 $(BENCH_DEVICES) $(BENCH_PAIRS)
 
 dist: build
-	cmake -S . -B $(DIST) -DDRVPLANT_DIST=ON
-	rm -f $(DIST)/drvplant-*.zip
-	cd $(DIST) && cpack -B .
-	tools/check-dist.sh $(DIST)/drvplant-*.zip build
+	@tools/dist.sh build build/dist
 
 clean:
 	rm -rf build

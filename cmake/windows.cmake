@@ -13,11 +13,3 @@ add_executable(drvplant WIN32 platform/windows_runtime.cpp platform/windows_dlls
 set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc APPEND PROPERTY OBJECT_DEPENDS ${manifest})
 target_link_libraries(drvplant PRIVATE installer)
 target_link_options(drvplant PRIVATE -static -s -Wl,--gc-sections)
-
-# The yardstick for the exe's size: MinGW's empty program, -O2 -s, same toolchain.
-add_executable(empty_program tests/wine/empty_program.c)
-target_compile_options(empty_program PRIVATE -O2)
-target_link_options(empty_program PRIVATE -s)
-
-add_subdirectory(tests/wine)
-add_subdirectory(tests/bench)

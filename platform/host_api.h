@@ -5,6 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "host_constants.h"
+
 #define WINAPI
 
 typedef int BOOL;
@@ -32,41 +34,12 @@ typedef DWORD *LPDWORD;
 
 #define TRUE 1
 #define FALSE 0
-#define MAXDWORD 0xffffffffu
-#define MAX_PATH 260
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
-
-#define ERROR_SUCCESS 0u
-#define ERROR_FILE_NOT_FOUND 2u
-#define ERROR_ACCESS_DENIED 5u
-#define ERROR_INVALID_HANDLE 6u
-#define ERROR_NOT_ENOUGH_MEMORY 8u
-#define ERROR_INVALID_DATA 13u
-#define ERROR_INVALID_PARAMETER 87u
-#define ERROR_MOD_NOT_FOUND 126u
-#define ERROR_PROC_NOT_FOUND 127u
-#define ERROR_DISK_FULL 112u
-#define ERROR_INSUFFICIENT_BUFFER 122u
-#define ERROR_NO_MORE_ITEMS 259u
-#define ERROR_MR_MID_NOT_FOUND 317u
-#define ERROR_INVALID_USER_BUFFER 1784u
-
-#define LPTR 0x0040
-#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
-#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
-#define LANG_NEUTRAL 0x00
-#define SUBLANG_DEFAULT 0x01
 #define MAKELANGID(primary, sub) ((((DWORD)(sub)) << 10) | (DWORD)(primary))
-#define WM_CLOSE 0x0010
-#define MB_OK 0x00000000u
-#define UOI_FLAGS 1
-#define WSF_VISIBLE 0x0001
-#define REG_MULTI_SZ 7
-#define DIGCF_PRESENT 0x00000002
-#define DIGCF_ALLCLASSES 0x00000004
-#define SPDRP_HARDWAREID 0x00000001
-#define SPOST_PATH 1
-#define INSTALLFLAG_FORCE 0x00000001
+
+#define AS_CONSTANT(name, value) inline constexpr DWORD name = value;
+HOST_CONSTANTS(AS_CONSTANT)
+#undef AS_CONSTANT
 
 typedef struct _GUID {
     uint32_t Data1;

@@ -6,7 +6,7 @@ build=$(cd "$1" && pwd)
 devices=$2
 pairs=$3
 examples=$(cd "$(dirname "$0")/../../examples" && pwd)
-. "$(dirname "$0")/../wine/prefix.sh"
+. "$(dirname "$0")/../support/prefix.sh"
 fresh_prefix "$build/bench-prefix"
 export LC_ALL=en_US.UTF-8
 mkdir -p "$WINEPREFIX/drive_c/bench"

@@ -1,11 +1,12 @@
 // Feeds whole runs arbitrary machines through the stand-in: device lists whose property
 // bytes and reported sizes are anything, faults of any code at any call, single- and
 // double-byte code pages, search IDs of any bytes, and now and then any command line
-// and open windows. Sanitizers catch what goes wrong in
-// memory; the checks below catch what goes wrong in the run.
+// and open windows. Sanitizers catch what goes wrong in memory; the invariants that the
+// fault matrix judges its runs by catch what goes wrong in the run.
 #include "installer/installer.h"
-#include "tests/unit/machine.h"
-#include "tests/unit/standin.h"
+#include "tests/support/invariants.h"
+#include "tests/support/machine.h"
+#include "tests/support/standin.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdio.h>
@@ -25,13 +26,6 @@ static std::string Argument(FuzzedDataProvider &data, size_t longest)
     return text.substr(0, text.find('\0'));
 }
 
-static void Require(bool holds, const char *what)
-{
-    if (!holds) {
-        fprintf(stderr, "broken: %s\n", what);
-        abort();
-    }
-}
 
 static DWORD AnyCode(FuzzedDataProvider &data)
 {
@@ -97,28 +91,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 
     world = &w;
     int status = InstallMain(NULL, NULL, NULL, 0);
+    DWORD lastError = GetLastError();
     world = nullptr;
 
-    Require(status == kInstalled || status == kInstalledRestartNeeded || status == kFailed,
-            "an exit status outside 0, 1 and 2");
-    Require(w.blocks.empty() && w.badFrees == 0, "blocks leaked or freed twice");
-    Require(w.openSets == 0 && w.openSearches == 0, "a device set or file search left open");
-    Require(w.updates.size() + w.copies.size() <= 1, "more than one installation");
-    Require(w.boxes.size() <= 1 && (w.boxes.empty() || w.copies.size() == 1),
-            "a box without a failed pre-installation");
-    Require(w.closed.size() <= 1, "more than one window closed");
-    Require(w.args.size() == 3 || w.updates.size() + w.copies.size() == 0,
-            "an installation without exactly two arguments");
-    bool printed = true, stationAnswered = true;
-    for (const Fault &fault : w.faults) {
-        printed = printed && fault.op != Op::Print;
-        stationAnswered = stationAnswered && fault.op != Op::WindowStation && fault.op != Op::StationFlags;
-    }
-    Require(w.boxes.empty() || w.stationVisible || !stationAnswered,
-            "a box on a window station that nobody sees");
-    // The driver is forced only onto a device the search really found.
-    if (printed && !w.updates.empty())
-        Require(w.out.find("Found! [") != std::string::npos && w.updates[0].hardwareId == w.args[2],
-                "a forced update without a found device");
+    std::vector<std::string> broken = BrokenInvariants(w, status, lastError);
+    for (const std::string &what : broken)
+        fprintf(stderr, "broken: %s\n", what.c_str());
+    if (!broken.empty())
+        abort();
     return 0;
 }

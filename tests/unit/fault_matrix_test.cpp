@@ -1,11 +1,14 @@
 // Every operation that can fail, with the codes it plausibly fails with, made to fail at
 // each of its calls (and at every call) in a run that forces the driver and in one that
-// pre-installs it, with Windows' and with Wine's handling of the last error. The expected
-// run is built from the same run without the fault: what it printed up to the failing
-// call, then what that failure must lead to.
+// pre-installs it, with Windows' and with Wine's handling of the last error. Each faulted
+// run is a test of its own. What it must do is found by running again: the same run
+// without the fault up to the failing call, or a machine changed so that it meets, without
+// any fault, what the failure amounts to. Every run also keeps the invariants that the
+// fuzzer holds its runs to.
 #include "installer/installer.h"
-#include "machine.h"
-#include "world_scope.h"
+#include "tests/support/invariants.h"
+#include "tests/support/machine.h"
+#include "unit.h"
 
 #include <stdio.h>
 
@@ -16,14 +19,15 @@ static const DWORD kExpectedSectionName = 0xE0000000, kInvalidRegProperty = 0xE0
                    kInWow64 = 0xE0000235;
 
 enum Consequence {
-    kNotFound,       // "  File not found." and the usage line; status 2
+    kNotFound,       // as if no INF were there
     kReportThenCopy, // the failure reported under label; the INF pre-installed
     kSilentThenCopy, // a failure without a code leaves nothing to report; pre-installed
-    kDeviceSkipped,  // the device counts as one without hardware IDs
+    kDeviceSkipped,  // as if that device had no hardware IDs
     kReportAndFail,  // the failure reported under label; status 2
     kBox,            // the box; status 2
-    kCodeNotText,    // the report gives the code instead of the system text
+    kCodeNotText,    // as if the system had no text for the code that report carries
     kLineLost,       // that line is missing; nothing else changes
+    kWizardStays,    // as if no wizard were open
 };
 
 struct FaultRow {
@@ -36,8 +40,8 @@ struct FaultRow {
 static const FaultRow kRows[] = {
     {Op::FindFirstFile, {ERROR_FILE_NOT_FOUND, kPathNotFound, ERROR_ACCESS_DENIED, kInvalidName},
      kNotFound, ""},
-    {Op::GetClassDevs, {ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY, kInvalidFlags}, kReportThenCopy,
-     "GetClassDevs(All Present Devices)"},
+    {Op::GetClassDevs, {ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY, kInvalidFlags, ERROR_MOD_NOT_FOUND},
+     kReportThenCopy, "GetClassDevs(All Present Devices)"},
     {Op::EnumDeviceInfo,
      {ERROR_NO_MORE_ITEMS, ERROR_INVALID_HANDLE, ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_USER_BUFFER},
      kReportThenCopy, "EnumDeviceInfo"},
@@ -51,11 +55,13 @@ static const FaultRow kRows[] = {
     {Op::FormatMessage, {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}, kCodeNotText, ""},
     {Op::UpdateDriver,
      {ERROR_ACCESS_DENIED, kInWow64, kNoSuchDevinst, kNoCatalogForOemInf, ERROR_NO_MORE_ITEMS,
-      ERROR_FILE_NOT_FOUND},
+      ERROR_FILE_NOT_FOUND, ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND},
      kReportAndFail, "UpdateDriverForPlugAndPlayDevices"},
     {Op::CopyOEMInf, {ERROR_ACCESS_DENIED, kExpectedSectionName, kNoCatalogForOemInf, ERROR_FILE_NOT_FOUND},
      kBox, ""},
     {Op::Print, {ERROR_INVALID_HANDLE, ERROR_DISK_FULL}, kLineLost, ""},
+    {Op::FindWindow, {ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND}, kWizardStays, ""},
+    {Op::SendMessage, {ERROR_PROC_NOT_FOUND}, kWizardStays, ""},
 };
 
 struct Scenario {
@@ -66,13 +72,23 @@ struct Scenario {
 
 static const Scenario kScenarios[] = {
     {"forced", "ROOT\\SAMPLEDEV", false},
-    {"forced, Wine's last errors", "ROOT\\SAMPLEDEV", true},
-    {"pre-installed", "ROOT\\ABSENT", false},
-    {"pre-installed, Wine's last errors", "ROOT\\ABSENT", true},
+    {"forced_wine", "ROOT\\SAMPLEDEV", true},
+    {"pre_installed", "ROOT\\ABSENT", false},
+    {"pre_installed_wine", "ROOT\\ABSENT", true},
 };
 
-static const std::vector<Device> kDevices = {Ids({"PCI\\VEN_8086"}),
-                                             Ids({"root\\sampledev", "ROOT\\OTHER"})};
+// The machine every run starts from: the INF beside the program, a wizard open, two
+// devices. A consequence changes one of these.
+static World Machine(const Scenario &s)
+{
+    World w;
+    w.args = {kProgram, "dev.inf", s.hardwareId};
+    w.files = {kInf};
+    w.windows = {kEnglishWizard};
+    w.devices = {Ids({"PCI\\VEN_8086"}), Ids({"root\\sampledev", "ROOT\\OTHER"})};
+    w.successKeepsLastError = s.successKeepsLastError;
+    return w;
+}
 
 struct Finished {
     World world;
@@ -80,20 +96,66 @@ struct Finished {
     DWORD lastError;
 };
 
-static Finished RunWith(const Scenario &s, const std::vector<Fault> &faults,
-                   const std::vector<Device> &devices)
+static Finished RunOn(World w)
 {
-    Finished run;
-    World &w = run.world;
-    w.args = {kProgram, "dev.inf", s.hardwareId};
-    w.files = {kInf};
-    w.devices = devices;
-    w.faults = faults;
-    w.successKeepsLastError = s.successKeepsLastError;
-    WorldScope scope(w);
+    Finished run{w, 0, 0};
+    WorldScope scope(run.world);
     run.status = InstallMain(NULL, NULL, NULL, 0);
     run.lastError = GetLastError();
     return run;
+}
+
+static std::vector<Call> CallsOf(const World &w, Op op)
+{
+    std::vector<Call> calls;
+    for (const Call &call : w.journal)
+        if (call.op == op)
+            calls.push_back(call);
+    return calls;
+}
+
+struct FaultedRun {
+    std::string name;
+    const Scenario *scenario;
+    const FaultRow *row;
+    DWORD code;
+    unsigned call; // 0: every call
+};
+PRINTS_AS_NAME(FaultedRun)
+
+// Each operation's calls are counted in the run without faults, so that every call can be
+// made to fail.
+static std::vector<FaultedRun> AllFaultedRuns()
+{
+    std::vector<FaultedRun> runs;
+    for (const Scenario &s : kScenarios) {
+        const Finished clean = RunOn(Machine(s));
+        for (const FaultRow &row : kRows) {
+            unsigned made = (unsigned)CallsOf(clean.world, row.op).size();
+            for (DWORD code : row.codes)
+                for (unsigned call = 0; call <= made && made > 0; call++) {
+                    char name[160];
+                    snprintf(name, sizeof name, "%s_%s_0x%08x_%s%u", s.name, OpName(row.op),
+                             (unsigned)code, call == 0 ? "every_call" : "call", call);
+                    if (call == 0)
+                        name[strlen(name) - 1] = '\0';
+                    runs.push_back({name, &s, &row, code, call});
+                }
+        }
+    }
+    return runs;
+}
+
+struct Expected {
+    std::string out;
+    int status;
+    size_t updates, copies, boxes, closed;
+};
+
+static Expected Outcome(const Finished &run)
+{
+    const World &w = run.world;
+    return {w.out, run.status, w.updates.size(), w.copies.size(), w.boxes.size(), w.closed.size()};
 }
 
 static std::string TextMode(const std::string &text)
@@ -104,181 +166,97 @@ static std::string TextMode(const std::string &text)
     return out;
 }
 
-static std::string Hex(DWORD code)
-{
-    char text[16];
-    snprintf(text, sizeof text, "(0x%08x)", (unsigned)code);
-    return text;
-}
-
 static std::string Report(const World &w, const char *label, DWORD code)
 {
+    char hex[32];
+    snprintf(hex, sizeof hex, "(0x%08x)\r\n", (unsigned)code);
     auto text = w.texts.find(code);
     return std::string(label) + " FAILURE: " +
-           (text != w.texts.end() ? TextMode(text->second + "\n") : Hex(code) + "\r\n");
+           (text != w.texts.end() ? TextMode(text->second + "\n") : std::string(hex));
 }
 
-// The calls of op in the journal, in order.
-static std::vector<Call> CallsOf(const World &w, Op op)
-{
-    std::vector<Call> calls;
-    for (const Call &call : w.journal)
-        if (call.op == op)
-            calls.push_back(call);
-    return calls;
-}
-
-// What one Print call wrote: up to the next Print call, or to the end.
-static std::vector<std::string> PrintedLines(const World &w)
-{
-    std::vector<Call> prints = CallsOf(w, Op::Print);
-    std::vector<std::string> lines;
-    for (size_t i = 0; i < prints.size(); i++) {
-        size_t end = i + 1 < prints.size() ? prints[i + 1].outAt : w.out.size();
-        lines.push_back(w.out.substr(prints[i].outAt, end - prints[i].outAt));
-    }
-    return lines;
-}
-
-// The code a report line names, through the world's texts or its hexadecimal form.
-static bool ReportedCode(const World &w, const std::string &line, DWORD *code)
-{
-    size_t at = line.find(" FAILURE: ");
-    if (at == std::string::npos)
-        return false;
-    std::string said = line.substr(at + 10);
-    for (const auto &text : w.texts)
-        if (said == TextMode(text.second + "\n")) {
-            *code = text.first;
-            return true;
-        }
-    unsigned hex;
-    if (sscanf(said.c_str(), "(0x%08x)", &hex) == 1 && said == Hex(hex) + "\r\n") {
-        *code = hex;
-        return true;
-    }
-    ADD_FAILURE() << "a report that names no code: " << line;
-    return false;
-}
-
-struct Expected {
-    std::string out;
-    int status;
-    size_t updates, copies, boxes;
-};
-
-static Expected Outcome(const Finished &run)
-{
-    const World &w = run.world;
-    return {w.out, run.status, w.updates.size(), w.copies.size(), w.boxes.size()};
-}
-
-static Expected Expect(const Scenario &s, const Finished &clean, const FaultRow &row, DWORD code,
-                       unsigned call)
+static Expected Expect(const FaultedRun &f, const Finished &clean)
 {
     const World &c = clean.world;
-    std::vector<Call> calls = CallsOf(c, row.op);
-    const Call &failing = calls[call == 0 ? 0 : call - 1];
+    std::vector<Call> calls = CallsOf(c, f.row->op);
+    const Call &failing = calls[f.call == 0 ? 0 : f.call - 1];
+    // The lines the run printed before the failing call, as the clean run printed them.
     std::string before = c.out.substr(0, failing.outAt);
     Expected e = Outcome(clean);
-    switch (row.consequence) {
+    World changed = Machine(*f.scenario);
+    switch (f.row->consequence) {
     case kNotFound:
-        e = {std::string("  File not found.\r\n") + kUsage, kFailed, 0, 0, 0};
+        changed.files.clear();
+        e = Outcome(RunOn(changed));
         break;
     case kReportThenCopy:
-        e = {before + Report(c, row.label, code) + kSuccess, kInstalled, 0, 1, 0};
+        e = {before + Report(c, f.row->label, f.code) + kSuccess, kInstalled, 0, 1, 0, 1};
         break;
     case kSilentThenCopy:
-        e = {before + kSuccess, kInstalled, 0, 1, 0};
+        e = {before + kSuccess, kInstalled, 0, 1, 0, 1};
         break;
-    case kDeviceSkipped: {
-        std::vector<Device> devices = kDevices;
-        for (size_t i = 0; i < devices.size(); i++)
-            if (call == 0 || i == failing.device)
-                devices[i] = kNoIds;
-        e = Outcome(RunWith(s, {}, devices));
+    case kDeviceSkipped:
+        for (size_t i = 0; i < changed.devices.size(); i++)
+            if (f.call == 0 || i == failing.device)
+                changed.devices[i] = kNoIds;
+        e = Outcome(RunOn(changed));
         break;
-    }
     case kReportAndFail:
-        e = {before + Report(c, row.label, code), kFailed, 1, 0, 0};
+        e = {before + Report(c, f.row->label, f.code), kFailed, 1, 0, 0, 1};
         break;
     case kBox:
-        e = {before, kFailed, 0, 1, 1};
+        e = {before, kFailed, 0, 1, 1, 1};
         break;
-    case kCodeNotText: {
-        // From the last report back, so that earlier offsets still hold.
-        for (size_t i = calls.size(); i-- > 0;) {
-            if (call != 0 && i != call - 1)
-                continue;
-            std::string rest = e.out.substr(calls[i].outAt);
-            size_t labelEnd = rest.find(" FAILURE: ") + 10;
-            size_t lineEnd = rest.find("\r\n", labelEnd) + 2;
-            if (rest.compare(lineEnd, 2, "\r\n") == 0) // a system text's own line end
-                lineEnd += 2;
-            e.out = e.out.substr(0, calls[i].outAt) + rest.substr(0, labelEnd) +
-                    Hex(calls[i].lastError) + "\r\n" + rest.substr(lineEnd);
-        }
+    case kCodeNotText:
+        for (size_t i = 0; i < calls.size(); i++)
+            if (f.call == 0 || i == f.call - 1)
+                changed.texts.erase(calls[i].lastError);
+        e = Outcome(RunOn(changed));
         break;
-    }
     case kLineLost: {
         std::vector<std::string> lines = PrintedLines(c);
         e.out.clear();
         for (size_t i = 0; i < lines.size(); i++)
-            if (call != 0 && i != call - 1)
+            if (f.call != 0 && i != f.call - 1)
                 e.out += lines[i];
         break;
     }
+    case kWizardStays:
+        changed.windows.clear();
+        e = Outcome(RunOn(changed));
+        break;
     }
     return e;
 }
 
-TEST(FaultMatrix, EveryOperationFailingAtEveryPoint)
+class FaultMatrixTest : public testing::TestWithParam<FaultedRun> {};
+
+TEST_P(FaultMatrixTest, EndsAsTheFailureDemands)
 {
-    size_t runs = 0;
-    for (const Scenario &s : kScenarios) {
-        const Finished clean = RunWith(s, {}, kDevices);
-        for (size_t r = 0; r < sizeof kRows / sizeof kRows[0]; r++) {
-            const FaultRow &row = kRows[r];
-            unsigned made = (unsigned)CallsOf(clean.world, row.op).size();
-            for (DWORD code : row.codes) {
-                for (unsigned call = 0; call <= made && made > 0; call++) {
-                    SCOPED_TRACE(testing::Message() << s.name << ", row " << r << ", code " << Hex(code)
-                                                    << ", call " << call << " of " << made);
-                    Finished run = RunWith(s, {{row.op, call, code}}, kDevices);
-                    Expected e = Expect(s, clean, row, code, call);
-                    const World &w = run.world;
-                    runs++;
-                    EXPECT_EQ(e.out, w.out);
-                    EXPECT_EQ(e.status, run.status);
-                    EXPECT_EQ(e.updates, w.updates.size());
-                    EXPECT_EQ(e.copies, w.copies.size());
-                    ASSERT_EQ(e.boxes, w.boxes.size());
-                    if (e.boxes) {
-                        EXPECT_EQ(w.out, w.boxes[0].outputDelivered) << "lines held back behind the box";
-                    }
-                    ExpectReleased(w);
-                    // Each report names the code that the run carries on with: the last error
-                    // that the next operation finds, or that the caller finds at the end.
-                    std::vector<std::string> lines = PrintedLines(w);
-                    for (size_t i = 0, line = 0; i < w.journal.size(); i++) {
-                        if (w.journal[i].op != Op::Print)
-                            continue;
-                        DWORD reported;
-                        if (ReportedCode(w, lines[line++], &reported)) {
-                            size_t next = i + 1;
-                            while (next < w.journal.size() && w.journal[next].op == Op::Print)
-                                next++;
-                            EXPECT_EQ(reported, next < w.journal.size() ? w.journal[next].lastError
-                                                                        : run.lastError)
-                                << lines[line - 1];
-                        }
-                    }
-                    if (row.consequence == kReportAndFail) {
-                        EXPECT_EQ(code, run.lastError) << "the caller's last error";
-                    }
-                }
-            }
-        }
+    const FaultedRun &f = GetParam();
+    const Finished clean = RunOn(Machine(*f.scenario));
+    if (f.row->consequence == kCodeNotText) {
+        // Changing the machine's texts stands for one failed call only while no two
+        // reports of the clean run share a code.
+        std::set<DWORD> codes;
+        for (const Call &call : CallsOf(clean.world, Op::FormatMessage))
+            ASSERT_TRUE(codes.insert(call.lastError).second);
     }
-    EXPECT_GT(runs, 300u) << "the matrix lost its rows";
+    World faulted = Machine(*f.scenario);
+    faulted.faults = {{f.row->op, f.call, f.code}};
+    const Finished run = RunOn(faulted);
+    const Expected e = Expect(f, clean);
+    const World &w = run.world;
+    EXPECT_EQ(e.out, w.out);
+    EXPECT_EQ(e.status, run.status);
+    EXPECT_EQ(e.updates, w.updates.size());
+    EXPECT_EQ(e.copies, w.copies.size());
+    EXPECT_EQ(e.boxes, w.boxes.size());
+    EXPECT_EQ(e.closed, w.closed.size());
+    EXPECT_EQ(std::vector<std::string>{}, BrokenInvariants(w, run.status, run.lastError));
+    if (f.row->consequence == kReportAndFail) {
+        EXPECT_EQ(f.code, run.lastError) << "the caller's last error";
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Matrix, FaultMatrixTest, testing::ValuesIn(AllFaultedRuns()), RowName());

@@ -1,5 +1,5 @@
 #include "installer/installer.h"
-#include "world_scope.h"
+#include "unit.h"
 
 struct PathCase {
     const char *name;
@@ -8,74 +8,82 @@ struct PathCase {
     bool fits;
     std::string path;
 };
+PRINTS_AS_NAME(PathCase)
 
-TEST(ComposeInfPath, DirectoryOfTheProgramThenTheInfName)
+static const std::string kDirectory = "C:\\tools\\";
+static const std::string kLongest(1023 - kDirectory.size(), 'a'); // fills the buffer exactly
+
+static const PathCase kPathCases[] = {
+    {"beside_the_program", "C:\\tools\\drvplant.exe", "dev.inf", {}, true, "C:\\tools\\dev.inf"},
+    {"sub_directory", "C:\\tools\\drvplant.exe", "sub\\dev.inf", {}, true, "C:\\tools\\sub\\dev.inf"},
+    {"absolute_inf_still_appended", "C:\\tools\\drvplant.exe", "D:\\dev.inf", {}, true,
+     "C:\\tools\\D:\\dev.inf"},
+    {"no_backslash", "drvplant", "dev.inf", {}, true, "dev.inf"},
+    {"forward_slashes_are_not_separators", "C:/tools/drvplant.exe", "dev.inf", {}, true, "dev.inf"},
+    {"last_backslash_wins", "\\\\server\\share\\bin\\drvplant.exe", "dev.inf", {}, true,
+     "\\\\server\\share\\bin\\dev.inf"},
+    {"empty_program_name", "", "dev.inf", {}, true, "dev.inf"},
+    {"trail_byte_0x5c_is_no_separator", "C:\\t\\\x95\x5C.exe", "dev.inf", CodePage932LeadBytes(),
+     true, "C:\\t\\dev.inf"},
+    {"byte_0x5c_after_0x95_splits_under_a_single_byte_page", "C:\\t\\\x95\x5C.exe", "dev.inf", {},
+     true, "C:\\t\\\x95\\dev.inf"},
+    {"double_byte_directory_name", "C:\\\x95\x5C\\drvplant.exe", "dev.inf", CodePage932LeadBytes(),
+     true, "C:\\\x95\x5C\\dev.inf"},
+    {"exactly_fills_the_buffer", kDirectory + "drvplant.exe", kLongest, {}, true, kDirectory + kLongest},
+    {"one_byte_too_many", kDirectory + "drvplant.exe", kLongest + "a", {}, false, ""},
+    {"far_too_long", kDirectory + "drvplant.exe", std::string(5000, 'a'), {}, false, ""},
+};
+
+class ComposeInfPathTest : public testing::TestWithParam<PathCase> {};
+
+TEST_P(ComposeInfPathTest, DirectoryOfTheProgramThenTheInfName)
 {
-    const std::string directory = "C:\\tools\\";
-    const std::string longest(1023 - directory.size(), 'a'); // fills the buffer exactly
-    const PathCase cases[] = {
-        {"beside the program", "C:\\tools\\drvplant.exe", "dev.inf", {}, true, "C:\\tools\\dev.inf"},
-        {"sub-directory", "C:\\tools\\drvplant.exe", "sub\\dev.inf", {}, true, "C:\\tools\\sub\\dev.inf"},
-        {"absolute INF still appended", "C:\\tools\\drvplant.exe", "D:\\dev.inf", {}, true,
-         "C:\\tools\\D:\\dev.inf"},
-        {"no backslash", "drvplant", "dev.inf", {}, true, "dev.inf"},
-        {"forward slashes are not separators", "C:/tools/drvplant.exe", "dev.inf", {}, true, "dev.inf"},
-        {"last backslash wins", "\\\\server\\share\\bin\\drvplant.exe", "dev.inf", {}, true,
-         "\\\\server\\share\\bin\\dev.inf"},
-        {"empty program name", "", "dev.inf", {}, true, "dev.inf"},
-        {"trail byte 0x5C is no separator", "C:\\t\\\x95\x5C.exe", "dev.inf", CodePage932LeadBytes(),
-         true, "C:\\t\\dev.inf"},
-        {"0x5C after 0x95 splits under a single-byte page", "C:\\t\\\x95\x5C.exe", "dev.inf", {}, true,
-         "C:\\t\\\x95\\dev.inf"},
-        {"double-byte directory name", "C:\\\x95\x5C\\drvplant.exe", "dev.inf", CodePage932LeadBytes(),
-         true, "C:\\\x95\x5C\\dev.inf"},
-        {"exactly fills the buffer", directory + "drvplant.exe", longest, {}, true, directory + longest},
-        {"one byte too many", directory + "drvplant.exe", longest + "a", {}, false, ""},
-        {"far too long", directory + "drvplant.exe", std::string(5000, 'a'), {}, false, ""},
-    };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
-        const PathCase &c = cases[i];
-        SCOPED_TRACE(testing::Message() << "case " << i << ": " << c.name);
-        World w;
-        w.leadBytes = c.leadBytes;
-        WorldScope scope(w);
-        std::string path(kInfPathSize + 16, '#');
-        EXPECT_EQ(c.fits, (bool)ComposeInfPath(c.program.c_str(), c.infFile.c_str(), &path[0]));
-        if (c.fits) {
-            EXPECT_EQ(c.path, path.c_str());
-        }
-        EXPECT_EQ(std::string(16, '#'), path.substr(kInfPathSize)) << "wrote past the buffer";
+    const PathCase &c = GetParam();
+    World w;
+    w.leadBytes = c.leadBytes;
+    WorldScope scope(w);
+    std::string path(kInfPathSize + 16, '#');
+    EXPECT_EQ(c.fits, (bool)ComposeInfPath(c.program.c_str(), c.infFile.c_str(), &path[0]));
+    if (c.fits) {
+        EXPECT_EQ(c.path, path.c_str());
     }
+    EXPECT_EQ(std::string(16, '#'), path.substr(kInfPathSize)) << "wrote past the buffer";
 }
 
+INSTANTIATE_TEST_SUITE_P(Table, ComposeInfPathTest, testing::ValuesIn(kPathCases), RowName());
+
 struct SameCase {
+    const char *name;
     const char *left, *right;
     bool doubleByte, same;
 };
+PRINTS_AS_NAME(SameCase)
 
-TEST(SameText, ComparesWholeCharacters)
+static const SameCase kSameCases[] = {
+    {"equal", "ROOT\\SAMPLEDEV", "ROOT\\SAMPLEDEV", false, true},
+    {"case_differs", "ROOT\\SAMPLEDEV", "ROOT\\SAMPLEDEv", false, false},
+    {"left_is_a_prefix", "ROOT\\SAMPLE", "ROOT\\SAMPLEDEV", false, false},
+    {"right_is_a_prefix", "ROOT\\SAMPLEDEV", "ROOT\\SAMPLE", false, false},
+    {"both_empty", "", "", false, true},
+    {"one_empty", "", "A", false, false},
+    {"double_byte_equal", "\x82\x61", "\x82\x61", true, true},
+    {"double_byte_trail_differs", "\x82\x61", "\x82\x41", true, false},
+    // A lead byte with nothing after it ends the string.
+    {"lone_lead_byte_on_the_right_ends_it", "ROOT\\X", "ROOT\\X\x82", true, true},
+    {"lone_lead_byte_on_the_left_ends_it", "ROOT\\X\x82", "ROOT\\X", true, true},
+    {"no_lead_bytes_under_a_single_byte_page", "ROOT\\X", "ROOT\\X\x82", false, false},
+};
+
+class SameTextTest : public testing::TestWithParam<SameCase> {};
+
+TEST_P(SameTextTest, ComparesWholeCharacters)
 {
-    const SameCase cases[] = {
-        {"ROOT\\SAMPLEDEV", "ROOT\\SAMPLEDEV", false, true},
-        {"ROOT\\SAMPLEDEV", "ROOT\\SAMPLEDEv", false, false},
-        {"ROOT\\SAMPLE", "ROOT\\SAMPLEDEV", false, false},
-        {"ROOT\\SAMPLEDEV", "ROOT\\SAMPLE", false, false},
-        {"", "", false, true},
-        {"", "A", false, false},
-        {"\x82\x61", "\x82\x61", true, true},
-        {"\x82\x61", "\x82\x41", true, false},
-        // A lead byte with nothing after it ends the string.
-        {"ROOT\\X", "ROOT\\X\x82", true, true},
-        {"ROOT\\X\x82", "ROOT\\X", true, true},
-        {"ROOT\\X", "ROOT\\X\x82", false, false},
-    };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; i++) {
-        const SameCase &c = cases[i];
-        SCOPED_TRACE(testing::Message() << "case " << i << ": [" << c.left << "] [" << c.right << "]");
-        World w;
-        if (c.doubleByte)
-            w.leadBytes = CodePage932LeadBytes();
-        WorldScope scope(w);
-        EXPECT_EQ(c.same, (bool)SameText(c.left, c.right));
-    }
+    const SameCase &c = GetParam();
+    World w;
+    if (c.doubleByte)
+        w.leadBytes = CodePage932LeadBytes();
+    WorldScope scope(w);
+    EXPECT_EQ(c.same, (bool)SameText(c.left, c.right));
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, SameTextTest, testing::ValuesIn(kSameCases), RowName());

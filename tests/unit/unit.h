@@ -1,14 +1,30 @@
 #pragma once
 
-#include "standin.h"
+#include "tests/support/standin.h"
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 // Serves w to the installer for the life of the scope.
 struct WorldScope {
     explicit WorldScope(World &w) { world = &w; }
     ~WorldScope() { world = nullptr; }
 };
+
+// Every table row is a test of its own, named by the row: names are identifiers, so
+// `ctest -N` lists them and --gtest_filter picks them.
+struct RowName {
+    template <class Row>
+    std::string operator()(const testing::TestParamInfo<Row> &info) const
+    {
+        return info.param.name;
+    }
+};
+
+// A row as gtest shows it in a failure: by its name.
+#define PRINTS_AS_NAME(Row) \
+    inline void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
 // Whatever the run, every block, device set and file search it took is given back.
 inline void ExpectReleased(const World &w)

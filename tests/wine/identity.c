@@ -1,9 +1,11 @@
-// Checks what Windows reads from drvplant.exe before it runs a line of it: the manifest
-// (through an activation context, as the loader builds one) and the version resource.
-// Usage: identity <drvplant.exe>
+/* Checks what Windows reads from drvplant.exe before it runs a line of it: the manifest
+ * (through an activation context, as the loader builds one) and the version resource.
+ * Usage: identity <drvplant.exe> [case] */
 #include "kit.h"
 
+#include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 static const GUID kSupportedOs[] = {
     {0x35138b9a, 0x5d96, 0x4fbd, {0x8e, 0x2d, 0xa2, 0x44, 0x02, 0x25, 0xf9, 0x3a}}, // 7
@@ -12,12 +14,13 @@ static const GUID kSupportedOs[] = {
     {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}}, // 10, 11
 };
 
-static void ManifestCases(const std::wstring &drvplant)
+static void ManifestCase(const wchar_t *drvplant)
 {
-    ACTCTXW request = {};
+    ACTCTXW request;
+    memset(&request, 0, sizeof request);
     request.cbSize = sizeof request;
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = drvplant.c_str();
+    request.lpSource = drvplant;
     request.lpResourceName = MAKEINTRESOURCEW(1); // the manifest the loader reads
     SetLastError(0xdeadbeef);
     HANDLE context = CreateActCtxW(&request);
@@ -26,7 +29,8 @@ static void ManifestCases(const std::wstring &drvplant)
     if (context == INVALID_HANDLE_VALUE)
         return;
 
-    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level;
+    memset(&level, 0, sizeof level);
     SIZE_T got = 0;
     SetLastError(0xdeadbeef);
     BOOL read = QueryActCtxW(0, context, NULL, RunlevelInformationInActivationContext, &level,
@@ -37,7 +41,7 @@ static void ManifestCases(const std::wstring &drvplant)
     check(level.UiAccess == 0, "manifest: uiAccess %lu", level.UiAccess);
 
     // Newer systems add a field to each element, so the GUIDs are looked for by content.
-    BYTE compatibility[1024] = {};
+    BYTE compatibility[1024] = {0};
     SetLastError(0xdeadbeef);
     read = QueryActCtxW(0, context, NULL, CompatibilityInformationInActivationContext,
                         compatibility, sizeof compatibility, &got);
@@ -51,7 +55,7 @@ static void ManifestCases(const std::wstring &drvplant)
         size_t at = from;
         while (at + sizeof(GUID) <= got && memcmp(compatibility + at, &kSupportedOs[i], sizeof(GUID)))
             at++;
-        bool found = at + sizeof(GUID) <= got;
+        int found = at + sizeof(GUID) <= got;
         check(found, "manifest: supportedOS %u missing or out of order", (unsigned)i);
         if (found)
             from = at + sizeof(GUID);
@@ -59,25 +63,25 @@ static void ManifestCases(const std::wstring &drvplant)
     ReleaseActCtx(context);
 }
 
-struct VersionString {
+typedef struct {
     const wchar_t *name;
     const wchar_t *value;
-};
+} VersionString;
 
-static void VersionCases(const std::wstring &drvplant)
+static void VersionCase(const wchar_t *drvplant)
 {
     DWORD ignored;
     SetLastError(0xdeadbeef);
-    DWORD size = GetFileVersionInfoSizeW(drvplant.c_str(), &ignored);
+    DWORD size = GetFileVersionInfoSizeW(drvplant, &ignored);
     check(size > 0, "version: no resource, error %lu", GetLastError());
     if (size == 0)
         return;
-    std::string block(size, '\0');
-    check(GetFileVersionInfoW(drvplant.c_str(), 0, size, &block[0]), "version: unreadable");
+    char *block = (char *)calloc(1, size);
+    check(GetFileVersionInfoW(drvplant, 0, size, block), "version: unreadable");
 
     VS_FIXEDFILEINFO *fixed = NULL;
     UINT length = 0;
-    check(VerQueryValueW(&block[0], L"\\", (void **)&fixed, &length) && fixed,
+    check(VerQueryValueW(block, L"\\", (void **)&fixed, &length) && fixed,
           "version: no fixed part");
     if (fixed) {
         const DWORD high = MAKELONG(DRVPLANT_VERSION_MINOR, DRVPLANT_VERSION_MAJOR);
@@ -93,7 +97,7 @@ static void VersionCases(const std::wstring &drvplant)
     }
 
     WORD *translation = NULL;
-    check(VerQueryValueW(&block[0], L"\\VarFileInfo\\Translation", (void **)&translation,
+    check(VerQueryValueW(block, L"\\VarFileInfo\\Translation", (void **)&translation,
                          &length) && length == 4 && translation[0] == 0x409 &&
               translation[1] == 1200,
           "version: translation is not US English, Unicode");
@@ -106,22 +110,33 @@ static void VersionCases(const std::wstring &drvplant)
         {L"FileDescription", DRVPLANT_DESCRIPTION},
     };
     for (size_t i = 0; i < sizeof strings / sizeof strings[0]; i++) {
-        std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + strings[i].name;
+        wchar_t path[128] = L"\\StringFileInfo\\040904B0\\";
+        wcscat(path, strings[i].name);
         wchar_t *value = NULL;
-        BOOL found = VerQueryValueW(&block[0], path.c_str(), (void **)&value, &length);
+        BOOL found = VerQueryValueW(block, path, (void **)&value, &length);
         check(found && value && wcscmp(value, strings[i].value) == 0,
               "version string %u (%ls): \"%ls\"", (unsigned)i, strings[i].name,
               found && value ? value : L"(none)");
     }
+    free(block);
 }
 
-int wmain(int argc, wchar_t **argv)
+int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        printf("usage: identity <drvplant.exe>\n");
+    static wchar_t drvplant[MAX_PATH];
+    if (argc != 2 && argc != 3) {
+        printf("usage: identity <drvplant.exe> [case]\n");
         return 2;
     }
-    ManifestCases(argv[1]);
-    VersionCases(argv[1]);
+    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, drvplant, MAX_PATH);
+    SelectCases("identity", argc == 3 ? argv[2] : NULL);
+    if (BeginCase("manifest_runs_as_invoker_on_windows_7_to_11")) {
+        ManifestCase(drvplant);
+        EndCase();
+    }
+    if (BeginCase("version_resource")) {
+        VersionCase(drvplant);
+        EndCase();
+    }
     return CheckSummary("identity");
 }

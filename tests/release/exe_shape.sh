@@ -7,7 +7,7 @@ set -u
 build=$1
 format=$2
 exe="$build/drvplant.exe"
-empty="$build/empty_program.exe"
+empty="$build/tests/release/empty_program.exe"
 objdump=x86_64-w64-mingw32-objdump # reads both PE32 and PE32+
 failed=0
 fail() { echo "exe shape: $*"; failed=1; }

@@ -1,0 +1,36 @@
+// The SDK's constants that the host build declares, with the SDK's values. The Windows
+// test build checks each of them against the SDK itself.
+#pragma once
+
+#define HOST_CONSTANTS(X)                         \
+    X(MAXDWORD, 0xffffffffu)                      \
+    X(MAX_PATH, 260)                              \
+    X(ERROR_SUCCESS, 0u)                          \
+    X(ERROR_FILE_NOT_FOUND, 2u)                   \
+    X(ERROR_ACCESS_DENIED, 5u)                    \
+    X(ERROR_INVALID_HANDLE, 6u)                   \
+    X(ERROR_NOT_ENOUGH_MEMORY, 8u)                \
+    X(ERROR_INVALID_DATA, 13u)                    \
+    X(ERROR_INVALID_PARAMETER, 87u)               \
+    X(ERROR_MOD_NOT_FOUND, 126u)                  \
+    X(ERROR_PROC_NOT_FOUND, 127u)                 \
+    X(ERROR_DISK_FULL, 112u)                      \
+    X(ERROR_INSUFFICIENT_BUFFER, 122u)            \
+    X(ERROR_NO_MORE_ITEMS, 259u)                  \
+    X(ERROR_MR_MID_NOT_FOUND, 317u)               \
+    X(ERROR_INVALID_USER_BUFFER, 1784u)           \
+    X(LPTR, 0x0040)                               \
+    X(FORMAT_MESSAGE_ALLOCATE_BUFFER, 0x00000100) \
+    X(FORMAT_MESSAGE_FROM_SYSTEM, 0x00001000)     \
+    X(LANG_NEUTRAL, 0x00)                         \
+    X(SUBLANG_DEFAULT, 0x01)                      \
+    X(WM_CLOSE, 0x0010)                           \
+    X(MB_OK, 0x00000000u)                         \
+    X(UOI_FLAGS, 1)                               \
+    X(WSF_VISIBLE, 0x0001)                        \
+    X(REG_MULTI_SZ, 7)                            \
+    X(DIGCF_PRESENT, 0x00000002)                  \
+    X(DIGCF_ALLCLASSES, 0x00000004)               \
+    X(SPDRP_HARDWAREID, 0x00000001)               \
+    X(SPOST_PATH, 1)                              \
+    X(INSTALLFLAG_FORCE, 0x00000001)

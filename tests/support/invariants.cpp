@@ -1,0 +1,113 @@
+#include "invariants.h"
+
+#include <stdio.h>
+#include <string.h>
+
+static const char *const kLabels[] = {"GetClassDevs(All Present Devices)", "EnumDeviceInfo",
+                                      "GetDeviceRegistryProperty",
+                                      "UpdateDriverForPlugAndPlayDevices"};
+
+std::vector<std::string> PrintedLines(const World &w)
+{
+    std::vector<size_t> starts;
+    for (const Call &call : w.journal)
+        if (call.op == Op::Print)
+            starts.push_back(call.outAt);
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < starts.size(); i++) {
+        size_t end = i + 1 < starts.size() ? starts[i + 1] : w.out.size();
+        lines.push_back(w.out.substr(starts[i], end - starts[i]));
+    }
+    return lines;
+}
+
+static std::string TextMode(const std::string &text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+}
+
+// The code that a failure report names, through the world's texts or in hexadecimal;
+// false when the line is no report, or names no code it could have had.
+static bool ReportedCode(const World &w, const std::string &line, DWORD *code, bool *named)
+{
+    const char *label = NULL;
+    for (const char *known : kLabels)
+        if (line.compare(0, strlen(known) + 10, std::string(known) + " FAILURE: ") == 0)
+            label = known;
+    if (label == NULL)
+        return false;
+    std::string said = line.substr(strlen(label) + 10);
+    *named = false;
+    for (const auto &text : w.texts)
+        if (said == TextMode(text.second + "\n")) {
+            *code = text.first;
+            *named = true;
+        }
+    unsigned hex;
+    char again[32];
+    if (!*named && sscanf(said.c_str(), "(0x%08x)", &hex) == 1) {
+        snprintf(again, sizeof again, "(0x%08x)\r\n", hex);
+        *code = hex;
+        *named = said == again;
+    }
+    return true;
+}
+
+// Each report names the code that the run carries on with: the last error that the next
+// operation finds, or that the caller finds at the end.
+static void CheckReports(const World &w, DWORD lastError, std::vector<std::string> *broken)
+{
+    std::vector<std::string> lines = PrintedLines(w);
+    for (size_t i = 0, line = 0; i < w.journal.size(); i++) {
+        if (w.journal[i].op != Op::Print)
+            continue;
+        const std::string &text = lines[line++];
+        DWORD reported;
+        bool named;
+        if (!ReportedCode(w, text, &reported, &named))
+            continue;
+        size_t next = i + 1;
+        while (next < w.journal.size() && w.journal[next].op == Op::Print)
+            next++;
+        DWORD carried = next < w.journal.size() ? w.journal[next].lastError : lastError;
+        if (!named)
+            broken->push_back("a report that names no code: " + text);
+        else if (reported != carried)
+            broken->push_back("a report of a code the run does not carry on with: " + text);
+    }
+}
+
+std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError)
+{
+    std::vector<std::string> broken;
+    auto require = [&broken](bool holds, const char *what) {
+        if (!holds)
+            broken.push_back(what);
+    };
+    bool printed = true, stationAnswered = true;
+    for (const Fault &fault : w.faults) {
+        printed = printed && fault.op != Op::Print;
+        stationAnswered = stationAnswered && fault.op != Op::WindowStation && fault.op != Op::StationFlags;
+    }
+    require(status == 0 || status == 1 || status == 2, "an exit status outside 0, 1 and 2");
+    require(w.blocks.empty() && w.badFrees == 0, "blocks leaked or freed twice");
+    require(w.openSets == 0 && w.openSearches == 0, "a device set or file search left open");
+    require(w.updates.size() + w.copies.size() <= 1, "more than one installation");
+    require(w.boxes.size() <= 1 && (w.boxes.empty() || w.copies.size() == 1),
+            "a box without a failed pre-installation");
+    require(w.boxes.empty() || w.stationVisible || !stationAnswered,
+            "a box on a window station that nobody sees");
+    require(w.boxes.empty() || w.boxes[0].outputDelivered == w.out, "lines held back behind the box");
+    require(w.closed.size() <= 1, "more than one window closed");
+    require(w.args.size() == 3 || w.updates.size() + w.copies.size() == 0,
+            "an installation without exactly two arguments");
+    // The driver is forced only onto a device the search really found.
+    if (printed && !w.updates.empty())
+        require(w.out.find("Found! [") != std::string::npos && w.updates[0].hardwareId == w.args[2],
+                "a forced update without a found device");
+    CheckReports(w, lastError, &broken);
+    return broken;
+}

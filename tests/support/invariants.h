@@ -1,0 +1,15 @@
+// What holds after every run of the installer against the stand-in, whatever the machine
+// and whatever failed. The fault matrix and the fuzzer both judge their runs by it.
+#pragma once
+
+#include "standin.h"
+
+#include <string>
+#include <vector>
+
+// What one Print call wrote, in order: up to the next Print call, or to the end. A write
+// that failed wrote nothing.
+std::vector<std::string> PrintedLines(const World &w);
+
+// Each invariant that the finished run breaks, described; empty when it broke none.
+std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError);

@@ -1,0 +1,27 @@
+#!/bin/sh
+# Makes the release archive $2/drvplant-<version>.zip from the x86 and x64 builds under
+# $1: both exes, the README, the licence, and SHA256SUMS over all of them. Entry order,
+# times (the commit's) and permissions are fixed, so one commit always gives the same bytes.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+builds=$(cd "$1" && pwd)
+mkdir -p "$2"
+out=$(cd "$2" && pwd)
+version=$(sed -n 's/^project(drvplant VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+top=drvplant-$version
+files="x86/drvplant.exe x64/drvplant.exe README.md LICENSE"
+rm -rf "${out:?}/$top" "$out/$top.zip"
+mkdir -p "$out/$top/x86" "$out/$top/x64"
+cp "$builds/x86/drvplant.exe" "$out/$top/x86/"
+cp "$builds/x64/drvplant.exe" "$out/$top/x64/"
+cp "$root/README.md" "$root/LICENSE" "$out/$top/"
+(cd "$out/$top" && sha256sum $files >SHA256SUMS)
+chmod 755 "$out/$top/x86/drvplant.exe" "$out/$top/x64/drvplant.exe"
+chmod 644 "$out/$top/README.md" "$out/$top/LICENSE" "$out/$top/SHA256SUMS"
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}
+entries=$(for file in $files SHA256SUMS; do printf '%s/%s ' "$top" "$file"; done)
+# zip keeps the order given; -X leaves out the extra fields that hold the staging
+# directory's access and change times and owners; zip stores local time, so UTC it is.
+(cd "$out" && TZ=UTC touch -d "@$epoch" $entries && TZ=UTC zip -q -X -D "$top.zip" $entries)
+rm -rf "${out:?}/$top"
+echo "$out/$top.zip"
