@@ -12,4 +12,5 @@ add_executable(drvplant WIN32 platform/windows_runtime.cpp platform/windows_dlls
     ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc)
 set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc APPEND PROPERTY OBJECT_DEPENDS ${manifest})
 target_link_libraries(drvplant PRIVATE installer)
-target_link_options(drvplant PRIVATE -static -s -Wl,--gc-sections)
+# No link time stamp: one commit builds the same bytes whenever and wherever it is built.
+target_link_options(drvplant PRIVATE -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)

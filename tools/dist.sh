@@ -2,6 +2,7 @@
 # Makes the release archive $2/drvplant-<version>.zip from the x86 and x64 builds under
 # $1: both exes, the README, the licence, and SHA256SUMS over all of them. Entry order,
 # times (the commit's) and permissions are fixed, so one commit always gives the same bytes.
+# With SIGN_PKCS12 or SIGN_PKCS11_MODULE set (see sign.sh), both exes are signed first.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 builds=$(cd "$1" && pwd)
@@ -15,6 +16,9 @@ mkdir -p "$out/$top/x86" "$out/$top/x64"
 cp "$builds/x86/drvplant.exe" "$out/$top/x86/"
 cp "$builds/x64/drvplant.exe" "$out/$top/x64/"
 cp "$root/README.md" "$root/LICENSE" "$out/$top/"
+if [ -n "${SIGN_PKCS12:-}${SIGN_PKCS11_MODULE:-}" ]; then
+    "$root/tools/sign.sh" "$out/$top/x86/drvplant.exe" "$out/$top/x64/drvplant.exe"
+fi
 (cd "$out/$top" && sha256sum $files >SHA256SUMS)
 chmod 755 "$out/$top/x86/drvplant.exe" "$out/$top/x64/drvplant.exe"
 chmod 644 "$out/$top/README.md" "$out/$top/LICENSE" "$out/$top/SHA256SUMS"

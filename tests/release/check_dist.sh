@@ -1,9 +1,11 @@
 #!/bin/sh
 # Opens the release archive $1 as a user would and checks it holds exactly the two exes
-# built in build directory $2, the README and the licence, and that SHA256SUMS agrees.
+# built under build directory $2 (signed or not), the README and the licence, and that
+# SHA256SUMS agrees.
 set -eu
 archive=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 builds=$(cd "$2" && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 top=$(basename "$archive" .zip)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -13,7 +15,7 @@ expected="$top/LICENSE $top/README.md $top/SHA256SUMS $top/x64/drvplant.exe $top
 found=$(find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
 [ "$found" = "$expected " ] || { echo "dist: archive holds $found"; exit 1; }
 for arch in x86 x64; do
-    cmp "$top/$arch/drvplant.exe" "$builds/$arch/drvplant.exe" ||
+    "$root/tools/verify.sh" "$top/$arch/drvplant.exe" "$builds" | grep -q " $arch, the build" ||
         { echo "dist: $arch/drvplant.exe is not the one built"; exit 1; }
 done
 (cd "$top" && sha256sum --quiet -c SHA256SUMS) || { echo "dist: SHA256SUMS disagrees"; exit 1; }

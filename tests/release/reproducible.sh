@@ -1,0 +1,29 @@
+#!/bin/sh
+# Builds the committed tree twice, in clones at two different paths and moments, and
+# checks that both give the same bytes: both exes and the release archive. When the
+# checkout holds no uncommitted changes, its own build under $1 must match them too.
+set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
+builds=$(cd "$1" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failed=0
+for clone in one a/much/longer/path/two; do
+    git clone -q "$root" "$scratch/$clone"
+    (cd "$scratch/$clone" && tools/build.sh x86 drvplant && tools/build.sh x64 drvplant &&
+        tools/dist.sh build build/dist) >"$scratch/build.log" 2>&1 ||
+        { tail -20 "$scratch/build.log"; exit 1; }
+    sleep 1 # the second build happens at another second
+done
+one=$scratch/one/build
+two=$scratch/a/much/longer/path/two/build
+archive=$(basename "$one"/dist/drvplant-*.zip)
+for file in x86/drvplant.exe x64/drvplant.exe "dist/$archive"; do
+    cmp -s "$one/$file" "$two/$file" || { echo "reproducible: $file differs between clones"; failed=1; }
+    if [ -z "$(git -C "$root" status --porcelain --untracked-files=no)" ] && [ -f "$builds/$file" ]; then
+        cmp -s "$one/$file" "$builds/$file" ||
+            { echo "reproducible: $file differs from this checkout's build"; failed=1; }
+    fi
+    [ $failed = 1 ] || echo "reproducible: $file $(sha256sum <"$one/$file" | cut -c1-64)"
+done
+exit $failed
