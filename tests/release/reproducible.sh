@@ -18,12 +18,16 @@ done
 one=$scratch/one/build
 two=$scratch/a/much/longer/path/two/build
 archive=$(basename "$one"/dist/drvplant-*.zip)
+committed=$(git -C "$root" status --porcelain --untracked-files=no)
 for file in x86/drvplant.exe x64/drvplant.exe "dist/$archive"; do
-    cmp -s "$one/$file" "$two/$file" || { echo "reproducible: $file differs between clones"; failed=1; }
-    if [ -z "$(git -C "$root" status --porcelain --untracked-files=no)" ] && [ -f "$builds/$file" ]; then
-        cmp -s "$one/$file" "$builds/$file" ||
-            { echo "reproducible: $file differs from this checkout's build"; failed=1; }
+    if ! cmp -s "$one/$file" "$two/$file"; then
+        echo "reproducible: $file differs between clones"
+        failed=1
+    elif [ -z "$committed" ] && ! cmp -s "$one/$file" "$builds/$file"; then
+        echo "reproducible: $file differs from this checkout's build"
+        failed=1
+    else
+        echo "reproducible: $file $(sha256sum <"$one/$file" | cut -c1-64)"
     fi
-    [ $failed = 1 ] || echo "reproducible: $file $(sha256sum <"$one/$file" | cut -c1-64)"
 done
 exit $failed
