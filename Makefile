@@ -5,10 +5,12 @@
 # make unit       unit tests, plain and sanitized         CASE='*absent*' (a gtest filter)
 # make wine       one exe under Wine: ARCH=x86 or x64     CASE=forced (part of a case name)
 # make recipes    the README's batch-file and NSIS recipes under Wine
-# make release    both exes' format, imports and size; the release archive
+# make release    both exes' format, imports and size; the release archive, rebuilt
+#                 bit for bit from two clones, and signed with a throwaway certificate
 # make fuzz       fuzz whole runs for FUZZ_SECONDS (60), then report coverage
 # make bench      drvplant against a reference under Wine: BENCH_DEVICES (500), BENCH_PAIRS (5)
-# make dist       build/dist/drvplant-<version>.zip
+# make dist       build/dist/drvplant-<version>.zip, signed when given a key (tools/sign.sh)
+# make verify     FILE=drvplant.exe: is it, signature aside, this checkout's build?
 # make clean
 # Building and installing say one line each; their logs are kept in build/logs.
 
@@ -20,7 +22,7 @@ BENCH_PAIRS ?= 5
 STEP = @tools/step.sh
 LOGS = build/logs
 
-.PHONY: build deps demo test unit wine recipes release fuzz bench dist clean
+.PHONY: build deps demo test unit wine recipes release fuzz bench dist verify clean
 
 build:
 	$(STEP) "Building the x86 exe" $(LOGS)/x86.log tools/build.sh x86 drvplant
@@ -62,6 +64,8 @@ release: dist
 	tests/release/exe_shape.sh build/x86 pei-i386
 	tests/release/exe_shape.sh build/x64 pei-x86-64
 	tests/release/check_dist.sh build/dist/drvplant-*.zip build
+	tests/release/reproducible.sh build
+	tests/release/signing.sh build
 
 fuzz:
 	$(STEP) "Building the fuzz target" $(LOGS)/fuzz.log tools/build.sh fuzz
@@ -73,6 +77,13 @@ bench:
 
 dist: build
 	@tools/dist.sh build build/dist
+
+# Only the verdict is printed; building what is compared with goes to the logs.
+verify:
+	@mkdir -p $(LOGS) && for arch in x86 x64; do \
+	    tools/build.sh $$arch drvplant >$(LOGS)/$$arch.log 2>&1 || { tail -20 $(LOGS)/$$arch.log; exit 1; }; \
+	done
+	@tools/verify.sh "$(FILE)" build
 
 clean:
 	rm -rf build
