@@ -1,4 +1,4 @@
-# make            build/x86/drvplant.exe and build/x64/drvplant.exe (installs nothing)
+# make            build/{x86,x64,arm64}/drvplant.exe (installs nothing)
 # make deps       install what building and testing need on Debian 12 (as root)
 # make demo       deps, then both jobs of the program in a throwaway Wine prefix
 # make test       deps, then every suite below but bench
@@ -27,6 +27,7 @@ LOGS = build/logs
 build:
 	$(STEP) "Building the x86 exe" $(LOGS)/x86.log tools/build.sh x86 drvplant
 	$(STEP) "Building the x64 exe" $(LOGS)/x64.log tools/build.sh x64 drvplant
+	$(STEP) "Building the arm64 exe" $(LOGS)/arm64.log tools/build.sh arm64 drvplant
 
 deps:
 	$(STEP) "Installing what is missing" $(LOGS)/deps.log tools/install-deps.sh
@@ -61,8 +62,9 @@ recipes:
 release: dist
 	$(STEP) "Building the size yardsticks" $(LOGS)/yardsticks.log sh -c \
 	    'tools/build.sh x86 empty_program && tools/build.sh x64 empty_program'
-	tests/release/exe_shape.sh build/x86 pei-i386
-	tests/release/exe_shape.sh build/x64 pei-x86-64
+	tests/release/exe_shape.sh build/x86 I386
+	tests/release/exe_shape.sh build/x64 AMD64
+	tests/release/exe_shape.sh build/arm64 ARM64
 	tests/release/check_dist.sh build/dist/drvplant-*.zip build
 	tests/release/reproducible.sh build
 	tests/release/signing.sh build
@@ -80,7 +82,7 @@ dist: build
 
 # Only the verdict is printed; building what is compared with goes to the logs.
 verify:
-	@mkdir -p $(LOGS) && for arch in x86 x64; do \
+	@mkdir -p $(LOGS) && for arch in x86 x64 arm64; do \
 	    tools/build.sh $$arch drvplant >$(LOGS)/$$arch.log 2>&1 || { tail -20 $(LOGS)/$$arch.log; exit 1; }; \
 	done
 	@tools/verify.sh "$(FILE)" build

@@ -4,6 +4,18 @@ target_compile_definitions(installer PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_
 target_compile_options(installer PUBLIC
     -Os -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
 
+# Every exe we build starts the same way (platform/windows_start.c), with nothing of the
+# toolchain's start-up; on ARM64 there is no toolchain runtime at all.
+add_library(startup INTERFACE)
+target_sources(startup INTERFACE ${CMAKE_SOURCE_DIR}/platform/windows_start.c)
+target_link_options(startup INTERFACE -nostartfiles -static -s)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL ARM64)
+    include(cmake/arm64/import_libraries.cmake)
+    enable_language(ASM)
+    target_sources(startup INTERFACE ${CMAKE_SOURCE_DIR}/cmake/arm64/chkstk.S)
+endif()
+target_link_libraries(startup INTERFACE kernel32 msvcrt)
+
 # The manifest and version resource; windres is handed the filled-in script.
 enable_language(RC)
 set(manifest ${CMAKE_SOURCE_DIR}/resources/drvplant.manifest)
@@ -11,6 +23,6 @@ configure_file(resources/drvplant.rc.in drvplant.rc @ONLY)
 add_executable(drvplant WIN32 platform/windows_runtime.cpp platform/windows_dlls.cpp
     ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc)
 set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc APPEND PROPERTY OBJECT_DEPENDS ${manifest})
-target_link_libraries(drvplant PRIVATE installer)
+target_link_libraries(drvplant PRIVATE installer startup)
 # No link time stamp: one commit builds the same bytes whenever and wherever it is built.
-target_link_options(drvplant PRIVATE -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
+target_link_options(drvplant PRIVATE -Wl,--gc-sections -Wl,--no-insert-timestamp)

@@ -22,8 +22,16 @@ BOOL FindPresentDevice(const char *hardwareId);
 // Always FALSE, so a failing caller can return it.
 BOOL ReportFailure(const char *label);
 
-// printf to standard output that leaves the last error alone.
-void Print(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// printf to standard output that leaves the last error alone: a failed write (no standard
+// output, a full disk) must not decide the run, since the search's answer and the failure
+// reports all travel in the last error. A macro, so the arguments reach the C runtime as
+// they are, never as a va_list.
+#define Print(...)                            \
+    do {                                      \
+        DWORD printSaved_ = GetLastError();   \
+        PrintOutput(__VA_ARGS__);             \
+        SetLastError(printSaved_);            \
+    } while (0)
 
 // The directory of program (up to its last backslash) followed by infFile. FALSE when
 // the result would not fit kInfPathSize bytes.

@@ -2,6 +2,7 @@
 // builds where there is no SDK. Whatever links against it supplies the functions.
 #pragma once
 
+#include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
 

@@ -3,8 +3,6 @@
 // the host, so the installer itself never knows which one it runs on.
 #pragma once
 
-#include <stdarg.h>
-
 #ifdef _WIN32
 // USER32, SETUPAPI and newdev are not imported: the exe is run elevated from folders that
 // others can write to, so platform/ defines their functions itself and reaches the real
@@ -12,6 +10,9 @@
 // bind to those definitions.
 #define _USER32_
 #define _SETUPAPI_
+// First: libstdc++'s wrappers, reached through the SDK headers on x64, switch MinGW's own
+// printf back on (about 29 KB) unless msvcrt's is already declared.
+#include <stdio.h>
 #include <windows.h>
 #include <setupapi.h>
 #include <newdev.h>
@@ -22,6 +23,12 @@
 // What the C runtime's start-up and standard output provide.
 int ArgumentCount(void);
 char **ArgumentVector(void);
-// Text mode: each "\n" leaves as CR LF. May fail and then sets the last error.
-int PrintOutput(const char *format, va_list args);
+// Formatted printing to standard output in text mode: each "\n" leaves as CR LF. May fail
+// and then sets the last error. On Windows it is msvcrt's printf itself, handed the
+// arguments as they are: some Wine builds read a Windows va_list wrongly.
+#ifdef _WIN32
+#define PrintOutput printf
+#else
+int PrintOutput(const char *format, ...) __attribute__((format(printf, 1, 2)));
+#endif
 void FlushOutput(void);

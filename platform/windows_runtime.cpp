@@ -1,36 +1,33 @@
 // The C runtime side of the seam on Windows: msvcrt's own argument vector and stdio,
 // whose text mode and buffering are exactly what callers of the tool see.
-// stdio.h comes first: libstdc++'s wrappers, reached through the SDK headers on x64,
-// switch MinGW's own printf back on (about 29 KB) unless msvcrt's is already declared.
-#include <stdio.h>
-#include <stdlib.h>
-
 #include "platform/platform.h"
 #include "platform/windows_dlls.h"
 #include "installer/installer.h"
 
+static int argumentCount;
+static char **arguments;
+
 int ArgumentCount(void)
 {
-    return __argc;
+    return argumentCount;
 }
 
 char **ArgumentVector(void)
 {
-    return __argv;
-}
-
-int PrintOutput(const char *format, va_list args)
-{
-    return vprintf(format, args);
+    return arguments;
 }
 
 void FlushOutput(void)
 {
-    fflush(stdout);
+    fflush(NULL); // every stream: standard output is the only one
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int show)
+// Called by the start-up in windows_start.c with msvcrt's vector; a GUI program all the
+// same (the link picks the subsystem).
+int main(int argc, char **argv)
 {
+    argumentCount = argc;
+    arguments = argv;
     LimitDllSearchToSystemFolder();
-    return InstallMain(instance, previous, commandTail, show);
+    return InstallMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT);
 }

@@ -1,8 +1,8 @@
 #!/bin/sh
-# Makes the release archive $2/drvplant-<version>.zip from the x86 and x64 builds under
-# $1: both exes, the README, the licence, and SHA256SUMS over all of them. Entry order,
+# Makes the release archive $2/drvplant-<version>.zip from the x86, x64 and arm64 builds
+# under $1: the three exes, the README, the licence, and SHA256SUMS over all of them. Entry order,
 # times (the commit's) and permissions are fixed, so one commit always gives the same bytes.
-# With SIGN_PKCS12 or SIGN_PKCS11_MODULE set (see sign.sh), both exes are signed first.
+# With SIGN_PKCS12 or SIGN_PKCS11_MODULE set (see sign.sh), the exes are signed first.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 builds=$(cd "$1" && pwd)
@@ -10,17 +10,19 @@ mkdir -p "$2"
 out=$(cd "$2" && pwd)
 version=$(sed -n 's/^project(drvplant VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 top=drvplant-$version
-files="x86/drvplant.exe x64/drvplant.exe README.md LICENSE"
+arches="x86 x64 arm64"
+files="x86/drvplant.exe x64/drvplant.exe arm64/drvplant.exe README.md LICENSE"
 rm -rf "${out:?}/$top" "$out/$top.zip"
-mkdir -p "$out/$top/x86" "$out/$top/x64"
-cp "$builds/x86/drvplant.exe" "$out/$top/x86/"
-cp "$builds/x64/drvplant.exe" "$out/$top/x64/"
+for arch in $arches; do
+    mkdir -p "$out/$top/$arch"
+    cp "$builds/$arch/drvplant.exe" "$out/$top/$arch/"
+    chmod 755 "$out/$top/$arch/drvplant.exe"
+done
 cp "$root/README.md" "$root/LICENSE" "$out/$top/"
 if [ -n "${SIGN_PKCS12:-}${SIGN_PKCS11_MODULE:-}" ]; then
-    "$root/tools/sign.sh" "$out/$top/x86/drvplant.exe" "$out/$top/x64/drvplant.exe"
+    (cd "$out/$top" && "$root/tools/sign.sh" $(for arch in $arches; do echo "$arch/drvplant.exe"; done))
 fi
 (cd "$out/$top" && sha256sum $files >SHA256SUMS)
-chmod 755 "$out/$top/x86/drvplant.exe" "$out/$top/x64/drvplant.exe"
 chmod 644 "$out/$top/README.md" "$out/$top/LICENSE" "$out/$top/SHA256SUMS"
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}
 entries=$(for file in $files SHA256SUMS; do printf '%s/%s ' "$top" "$file"; done)

@@ -24,7 +24,7 @@ SIGN_PKCS12="$scratch/signer.p12" SIGN_PASSWORD_FILE="$scratch/password" \
     fail "the signed archive does not check out"
 (cd "$scratch" && cmake -E tar xf dist/drvplant-*.zip)
 top=$(echo "$scratch"/drvplant-*)
-for arch in x86 x64; do
+for arch in x86 x64 arm64; do
     exe=$top/$arch/drvplant.exe
     osslsigncode verify -CAfile "$scratch/cert.pem" -in "$exe" >"$scratch/verify.log" 2>&1 ||
         { cat "$scratch/verify.log"; fail "$arch: the signature does not verify"; }

@@ -1,5 +1,6 @@
 #include "standin.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -89,16 +90,18 @@ char **ArgumentVector(void)
     return world->argv.data();
 }
 
-int PrintOutput(const char *format, va_list args)
+int PrintOutput(const char *format, ...)
 {
     if (Fails(Op::Print))
         return -1;
-    va_list measure;
-    va_copy(measure, args);
-    int length = vsnprintf(NULL, 0, format, measure);
-    va_end(measure);
+    va_list args;
+    va_start(args, format);
+    int length = vsnprintf(NULL, 0, format, args);
+    va_end(args);
     std::string line(length > 0 ? (size_t)length + 1 : 1, '\0');
+    va_start(args, format);
     vsnprintf(&line[0], line.size(), format, args);
+    va_end(args);
     for (int i = 0; i < length; i++)
         world->out += line[i] == '\n' ? std::string("\r\n") : std::string(1, line[i]);
     return length;

@@ -5,7 +5,6 @@
 // without the fault up to the failing call, or a machine changed so that it meets, without
 // any fault, what the failure amounts to. Every run also keeps the invariants that the
 // fuzzer holds its runs to.
-#include "installer/installer.h"
 #include "tests/support/invariants.h"
 #include "tests/support/machine.h"
 #include "unit.h"

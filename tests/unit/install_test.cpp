@@ -1,4 +1,3 @@
-#include "installer/installer.h"
 #include "tests/support/machine.h"
 #include "unit.h"
 

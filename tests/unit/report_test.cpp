@@ -1,4 +1,3 @@
-#include "installer/installer.h"
 #include "unit.h"
 
 struct ReportCase {

@@ -1,4 +1,3 @@
-#include "installer/installer.h"
 #include "unit.h"
 
 static std::string Search(const std::string &id) { return "Search for Device ID: [" + id + "]\r\n"; }

@@ -3,6 +3,8 @@
 #include "tests/support/standin.h"
 
 #include <gtest/gtest.h>
+// After gtest, whose printers have members named Print, which installer.h makes a macro.
+#include "installer/installer.h"
 
 #include <ostream>
 

@@ -2,7 +2,8 @@
  * leaves C:\marks\<its file name>, so a test sees that a planted DLL got drvplant's rights. */
 #include <windows.h>
 
-BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved)
+/* The entry itself: no C runtime start-up in this DLL. */
+BOOL WINAPI DllMainCRTStartup(HINSTANCE self, DWORD reason, LPVOID reserved)
 {
     (void)reserved;
     if (reason == DLL_PROCESS_ATTACH) {
