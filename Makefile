@@ -3,7 +3,8 @@
 # make demo       deps, then both jobs of the program in a throwaway Wine prefix
 # make test       deps, then every suite below but bench
 # make unit       unit tests, plain and sanitized         CASE='*absent*' (a gtest filter)
-# make wine       one exe under Wine: ARCH=x86 or x64     CASE=forced (part of a case name)
+# make wine       one exe under Wine: ARCH=x86, x64 or arm64 (under an arm64 Debian root
+#                 with qemu, made the first time)          CASE=forced (part of a case name)
 # make recipes    the README's batch-file and NSIS recipes under Wine
 # make release    both exes' format, imports and size; the release archive, rebuilt
 #                 bit for bit from two clones, and signed with a throwaway certificate
@@ -41,6 +42,7 @@ test: deps
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=20
 	@$(MAKE) --no-print-directory wine ARCH=x86
 	@$(MAKE) --no-print-directory wine ARCH=x64
+	@$(MAKE) --no-print-directory wine ARCH=arm64
 	@$(MAKE) --no-print-directory recipes
 	@$(MAKE) --no-print-directory release
 
@@ -52,6 +54,7 @@ unit:
 
 wine:
 	$(STEP) "Building the $(ARCH) exe and its Wine tests" $(LOGS)/$(ARCH).log tools/build.sh $(ARCH)
+	$(if $(filter arm64,$(ARCH)),$(STEP) "Making the arm64 Debian root with Wine, if missing" $(LOGS)/arm64-root.log tools/arm64-root.sh)
 	tests/wine/run.sh build/$(ARCH) '$(CASE)'
 
 recipes:
