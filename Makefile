@@ -57,10 +57,9 @@ wine:
 	$(if $(filter arm64,$(ARCH)),$(STEP) "Making the arm64 Debian root with Wine, if missing" $(LOGS)/arm64-root.log tools/arm64-root.sh)
 	tests/wine/run.sh build/$(ARCH) '$(CASE)'
 
-recipes:
-	$(STEP) "Building the x86 exe and its Wine tests" $(LOGS)/x86.log tools/build.sh x86
-	$(STEP) "Building the x64 exe and its Wine tests" $(LOGS)/x64.log tools/build.sh x64
-	tests/wine/recipes.sh build/x86 build/x64
+recipes: build
+	$(STEP) "Building the x64 Wine tests" $(LOGS)/x64.log tools/build.sh x64
+	tests/wine/recipes.sh build/x86 build/x64 build/arm64
 
 release: dist
 	$(STEP) "Building the size yardsticks" $(LOGS)/yardsticks.log sh -c \

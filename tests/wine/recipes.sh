@@ -1,12 +1,14 @@
 #!/bin/sh
 # Runs the README's batch-file and NSIS recipes as written, under 64-bit Wine, with the
-# exes of build directories $1 (x86) and $2 (x64) in the layout the README gives: once
+# exes of build directories $1 (x86), $2 (x64) and $3 (arm64) in the layout the README
+# gives: once
 # with no device (the INF must be pre-installed) and once with the device present (the
 # driver must be forced onto it).
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 x86=$(cd "$1" && pwd)
 x64=$(cd "$2" && pwd)
+arm64=$(cd "$3" && pwd)
 . "$root/tests/support/prefix.sh"
 fresh_prefix "$x64/recipes-prefix"
 export LC_ALL=en_US.UTF-8
@@ -23,7 +25,7 @@ recipe() {
         inside { print }' "$root/README.md"
 }
 
-mkdir -p "$stage/driver/x86" "$stage/driver/x64"
+mkdir -p "$stage/driver/x86" "$stage/driver/x64" "$stage/driver/arm64"
 # The sample INF, made to serve the README's example device.
 sed 's/ROOT\\DRVPLANT_DEMO/USB\\VID_1234\&PID_5678/' "$root/examples/drvplant-demo.inf" \
     >"$stage/driver/mydev.inf"
@@ -31,6 +33,7 @@ printf 'not a real driver' >"$stage/driver/mydev.sys"
 printf 'not a real catalog' >"$stage/driver/mydev.cat"
 cp "$x86/drvplant.exe" "$stage/driver/x86/"
 cp "$x64/drvplant.exe" "$stage/driver/x64/"
+cp "$arm64/drvplant.exe" "$stage/driver/arm64/"
 recipe '### A batch file' bat | sed 's/$/\r/' >"$stage/install.cmd"
 {
     echo 'Name "drvplant recipe"'
@@ -67,9 +70,10 @@ for device in absent present; do
         echo "recipes: $name, device $device: status $status"
     done
 done
-# A 64-bit machine gets the x64 exe.
+# An x64 machine gets the x64 exe.
 [ -f "$WINEPREFIX/drive_c/installed/driver/x64/drvplant.exe" ] &&
-    [ ! -e "$WINEPREFIX/drive_c/installed/driver/x86" ] || fail "NSIS: not the x64 exe alone"
+    [ ! -e "$WINEPREFIX/drive_c/installed/driver/x86" ] &&
+    [ ! -e "$WINEPREFIX/drive_c/installed/driver/arm64" ] || fail "NSIS: not the x64 exe alone"
 # A failure reaches the caller: without the INF, drvplant ends with 2 and so does the file.
 rm "$stage/driver/mydev.inf"
 status=0
