@@ -54,7 +54,7 @@ unit:
 
 wine:
 	$(STEP) "Building the $(ARCH) exe and its Wine tests" $(LOGS)/$(ARCH).log tools/build.sh $(ARCH)
-	$(if $(filter arm64,$(ARCH)),$(STEP) "Making the arm64 Debian root with Wine, if missing" $(LOGS)/arm64-root.log tools/arm64-root.sh)
+	$(if $(filter arm64,$(ARCH)),$(STEP) "Making the arm64 Debian root with Wine (the first time only)" $(LOGS)/arm64-root.log tools/arm64-root.sh)
 	tests/wine/run.sh build/$(ARCH) '$(CASE)'
 
 recipes: build
