@@ -21,16 +21,27 @@ std::vector<std::string> PrintedLines(const World &w)
     return lines;
 }
 
-static std::string TextMode(const std::string &text)
+// The report's form for a code without a text (or whose text could not be had).
+static std::string HexReportLine(const char *label, DWORD code)
 {
-    std::string out;
-    for (char c : text)
-        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return out;
+    char hex[32];
+    snprintf(hex, sizeof hex, "(0x%08x)\r\n", (unsigned)code);
+    return std::string(label) + " FAILURE: " + hex;
 }
 
-// The code that a failure report names, through the world's texts or in hexadecimal;
-// false when the line is no report, or names no code it could have had.
+std::string ReportLine(const World &w, const char *label, DWORD code)
+{
+    auto text = w.texts.find(code);
+    if (text == w.texts.end())
+        return HexReportLine(label, code);
+    std::string line = std::string(label) + " FAILURE: ";
+    for (char c : text->second + "\n")
+        line += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return line;
+}
+
+// The code that a failure report names; false when the line is no report. named is
+// false when the report names no code that could have given it.
 static bool ReportedCode(const World &w, const std::string &line, DWORD *code, bool *named)
 {
     const char *label = NULL;
@@ -39,19 +50,16 @@ static bool ReportedCode(const World &w, const std::string &line, DWORD *code, b
             label = known;
     if (label == NULL)
         return false;
-    std::string said = line.substr(strlen(label) + 10);
     *named = false;
     for (const auto &text : w.texts)
-        if (said == TextMode(text.second + "\n")) {
+        if (line == ReportLine(w, label, text.first)) {
             *code = text.first;
             *named = true;
         }
     unsigned hex;
-    char again[32];
-    if (!*named && sscanf(said.c_str(), "(0x%08x)", &hex) == 1) {
-        snprintf(again, sizeof again, "(0x%08x)\r\n", hex);
+    if (!*named && sscanf(line.c_str() + strlen(label) + 10, "(0x%08x)", &hex) == 1) {
         *code = hex;
-        *named = said == again;
+        *named = line == HexReportLine(label, hex);
     }
     return true;
 }

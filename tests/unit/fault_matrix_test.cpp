@@ -157,23 +157,6 @@ static Expected Outcome(const Finished &run)
     return {w.out, run.status, w.updates.size(), w.copies.size(), w.boxes.size(), w.closed.size()};
 }
 
-static std::string TextMode(const std::string &text)
-{
-    std::string out;
-    for (char c : text)
-        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return out;
-}
-
-static std::string Report(const World &w, const char *label, DWORD code)
-{
-    char hex[32];
-    snprintf(hex, sizeof hex, "(0x%08x)\r\n", (unsigned)code);
-    auto text = w.texts.find(code);
-    return std::string(label) + " FAILURE: " +
-           (text != w.texts.end() ? TextMode(text->second + "\n") : std::string(hex));
-}
-
 static Expected Expect(const FaultedRun &f, const Finished &clean)
 {
     const World &c = clean.world;
@@ -189,7 +172,7 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
         e = Outcome(RunOn(changed));
         break;
     case kReportThenCopy:
-        e = {before + Report(c, f.row->label, f.code) + kSuccess, kInstalled, 0, 1, 0, 1};
+        e = {before + ReportLine(c, f.row->label, f.code) + kSuccess, kInstalled, 0, 1, 0, 1};
         break;
     case kSilentThenCopy:
         e = {before + kSuccess, kInstalled, 0, 1, 0, 1};
@@ -201,7 +184,7 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
         e = Outcome(RunOn(changed));
         break;
     case kReportAndFail:
-        e = {before + Report(c, f.row->label, f.code), kFailed, 1, 0, 0, 1};
+        e = {before + ReportLine(c, f.row->label, f.code), kFailed, 1, 0, 0, 1};
         break;
     case kBox:
         e = {before, kFailed, 0, 1, 1, 1};
