@@ -4,7 +4,7 @@
 set -eu
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-packages="cmake make git g++ libgtest-dev zip osslsigncode openssl clang libclang-rt-14-dev libfuzzer-14-dev llvm-14 lld-14 nsis qemu-user-static debootstrap locales g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64"
+packages="cmake make git g++ libgtest-dev zip osslsigncode openssl softhsm2 libengine-pkcs11-openssl clang libclang-rt-14-dev libfuzzer-14-dev llvm-14 lld-14 nsis qemu-user-static debootstrap locales g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
