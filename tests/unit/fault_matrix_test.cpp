@@ -242,3 +242,8 @@ TEST_P(FaultMatrixTest, EndsAsTheFailureDemands)
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, FaultMatrixTest, testing::ValuesIn(AllFaultedRuns()), RowName());
+
+TEST(FaultMatrix, KeepsItsRows)
+{
+    EXPECT_GT(AllFaultedRuns().size(), 300u) << "the matrix lost its rows";
+}
