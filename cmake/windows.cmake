@@ -20,9 +20,17 @@ target_link_libraries(startup INTERFACE kernel32 msvcrt)
 enable_language(RC)
 set(manifest ${CMAKE_SOURCE_DIR}/resources/drvplant.manifest)
 configure_file(resources/drvplant.rc.in drvplant.rc @ONLY)
-add_executable(drvplant WIN32 platform/windows_runtime.cpp platform/windows_dlls.cpp
+set(drvplant_sources platform/windows_runtime.cpp platform/windows_dlls.cpp
     ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc)
 set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc APPEND PROPERTY OBJECT_DEPENDS ${manifest})
-target_link_libraries(drvplant PRIVATE installer startup)
-# No link time stamp: one commit builds the same bytes whenever and wherever it is built.
-target_link_options(drvplant PRIVATE -Wl,--gc-sections -Wl,--no-insert-timestamp)
+add_executable(drvplant WIN32 ${drvplant_sources})
+# For the Wine suite only: drvplant as Windows without SetDefaultDllDirectories runs it (XP,
+# Vista, 7 without its update). It looks the entry up under a name that no kernel32 has.
+add_executable(drvplant_old_loader WIN32 ${drvplant_sources})
+target_compile_definitions(drvplant_old_loader PRIVATE
+    DRVPLANT_DIRECTORIES_ENTRY="NoSetDefaultDllDirectories")
+foreach(exe drvplant drvplant_old_loader)
+    target_link_libraries(${exe} PRIVATE installer startup)
+    # No link time stamp: one commit builds the same bytes whenever and wherever it is built.
+    target_link_options(${exe} PRIVATE -Wl,--gc-sections -Wl,--no-insert-timestamp)
+endforeach()

@@ -7,22 +7,28 @@ static const char kWizardTitle[] = "Found New Hardware Wizard";
 static const char kWizardTitleChinese[] =
     "\xD5\xD2\xB5\xBD\xD0\xC2\xB5\xC4\xD3\xB2\xBC\xFE\xCF\xF2\xB5\xBC";
 
+// A wizard that answers at all closes within milliseconds. Windows calls a window hung
+// after five seconds without reading its messages, and then the call returns at once; a
+// wizard that has only just stopped answering costs us this long, and no more.
+static const UINT kWizardPatience = 3000;
+
 // The wizard would offer to install a driver of its own for the device we are about to
-// serve; at most one window is closed, the English one first.
+// serve; at most one window is closed, the English one first. A hung wizard is left as
+// it is: the install does not need it gone, and the caller must not wait for ever.
 static void DismissWizard(void)
 {
     HWND wizard = FindWindowA(NULL, kWizardTitle);
     if (wizard == NULL)
         wizard = FindWindowA(NULL, kWizardTitleChinese);
     if (wizard != NULL)
-        SendMessageA(wizard, WM_CLOSE, 0, 0);
+        SendMessageTimeoutA(wizard, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kWizardPatience, NULL);
 }
 
 // Anything the path matches will do: a directory, or a wildcard pattern.
-static BOOL PathNamesSomething(const char *path)
+static BOOL PathNamesSomething(const WCHAR *path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(path, &found);
     if (search == INVALID_HANDLE_VALUE)
         return FALSE;
     FindClose(search);
@@ -42,17 +48,19 @@ static BOOL BoxCanBeSeen(void)
     return visible;
 }
 
-static int Install(const char *infPath, const char *hardwareId)
+// hardwareId is what the search prints and compares; the update is given the caller's own
+// characters, wideId.
+static int Install(const WCHAR *infPath, const char *hardwareId, const WCHAR *wideId)
 {
     int status = kFailed;
     BOOL rebootRequired = FALSE;
     if (FindPresentDevice(hardwareId)) {
-        if (UpdateDriverForPlugAndPlayDevicesA(NULL, hardwareId, infPath, INSTALLFLAG_FORCE,
+        if (UpdateDriverForPlugAndPlayDevicesW(NULL, wideId, infPath, INSTALLFLAG_FORCE,
                                                &rebootRequired))
             status = rebootRequired ? kInstalledRestartNeeded : kInstalled;
         else
             ReportFailure("UpdateDriverForPlugAndPlayDevices");
-    } else if (SetupCopyOEMInfA(infPath, NULL, SPOST_PATH, 0, NULL, MAX_PATH, NULL, NULL)) {
+    } else if (SetupCopyOEMInfW(infPath, NULL, SPOST_PATH, 0, NULL, MAX_PATH, NULL, NULL)) {
         status = kInstalled;
     } else if (BoxCanBeSeen()) {
         // The caller's log should hold the lines while the box waits for a person.
@@ -73,15 +81,16 @@ int WINAPI InstallMain(HINSTANCE, HINSTANCE, LPSTR, int)
     DismissWizard();
     int count = ArgumentCount();
     char **args = ArgumentVector();
-    char infPath[kInfPathSize];
+    WCHAR **wideArgs = WideArgumentVector();
+    WCHAR infPath[kInfPathSize];
     int status = kFailed;
-    if (count != 3 || !ComposeInfPath(args[0], args[1], infPath)) {
+    if (count != 3 || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {
         Print("%s", kUsage);
     } else if (!PathNamesSomething(infPath)) {
         Print("  File not found.\n");
         Print("%s", kUsage);
     } else {
-        status = Install(infPath, args[2]);
+        status = Install(infPath, args[2], wideArgs[2]);
     }
     return status;
 }

@@ -9,7 +9,7 @@ enum ExitStatus {
     kFailed = 2,
 };
 
-// Holds the composed INF path with its terminator.
+// Holds the composed INF path with its terminator, in UTF-16 units.
 enum { kInfPathSize = 1024 };
 
 int WINAPI InstallMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int show);
@@ -34,8 +34,8 @@ BOOL ReportFailure(const char *label);
     } while (0)
 
 // The directory of program (up to its last backslash) followed by infFile. FALSE when
-// the result would not fit kInfPathSize bytes.
-BOOL ComposeInfPath(const char *program, const char *infFile, char *path);
+// the result would not fit kInfPathSize units.
+BOOL ComposeInfPath(const WCHAR *program, const WCHAR *infFile, WCHAR *path);
 
 // Byte-exact equality that steps by characters of the ANSI code page.
 BOOL SameText(const char *left, const char *right);

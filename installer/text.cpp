@@ -11,19 +11,17 @@ static int CharacterLength(const char *text)
     return 1;
 }
 
-BOOL ComposeInfPath(const char *program, const char *infFile, char *path)
+BOOL ComposeInfPath(const WCHAR *program, const WCHAR *infFile, WCHAR *path)
 {
-    // Step by characters: under a double-byte code page a trail byte can be 0x5C
-    // without being a separator.
+    // In UTF-16 a backslash is one unit that no other character contains.
     int directory = 0;
-    int length;
-    for (const char *at = program; (length = CharacterLength(at)) > 0; at += length)
-        if (*at == '\\')
-            directory = (int)(at - program) + 1;
-    if (directory + lstrlenA(infFile) >= kInfPathSize)
+    for (int at = 0; program[at] != 0; at++)
+        if (program[at] == '\\')
+            directory = at + 1;
+    if (directory + lstrlenW(infFile) >= kInfPathSize)
         return FALSE;
-    lstrcpynA(path, program, directory + 1);
-    lstrcatA(path, infFile);
+    lstrcpynW(path, program, directory + 1);
+    lstrcatW(path, infFile);
     return TRUE;
 }
 

@@ -19,8 +19,12 @@ typedef size_t SIZE_T;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
+// Windows' UTF-16 unit, whatever the host's wchar_t is.
+typedef char16_t WCHAR;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
+typedef const WCHAR *LPCWSTR;
+typedef ULONG_PTR *PDWORD_PTR;
 typedef BYTE *PBYTE;
 typedef DWORD *PDWORD;
 typedef BOOL *PBOOL;
@@ -67,7 +71,7 @@ typedef struct _FILETIME {
     DWORD dwHighDateTime;
 } FILETIME;
 
-typedef struct _WIN32_FIND_DATAA {
+typedef struct _WIN32_FIND_DATAW {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;
     FILETIME ftLastAccessTime;
@@ -76,9 +80,9 @@ typedef struct _WIN32_FIND_DATAA {
     DWORD nFileSizeLow;
     DWORD dwReserved0;
     DWORD dwReserved1;
-    char cFileName[MAX_PATH];
-    char cAlternateFileName[14];
-} WIN32_FIND_DATAA;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];
+} WIN32_FIND_DATAW;
 
 DWORD GetLastError(void);
 void SetLastError(DWORD code);
@@ -88,13 +92,15 @@ HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
 HLOCAL LocalFree(HLOCAL block);
 BOOL IsDBCSLeadByte(BYTE character);
 int lstrlenA(LPCSTR string);
-LPSTR lstrcpynA(LPSTR destination, LPCSTR source, int length);
-LPSTR lstrcatA(LPSTR destination, LPCSTR source);
-HANDLE FindFirstFileA(LPCSTR path, WIN32_FIND_DATAA *found);
+int lstrlenW(LPCWSTR string);
+WCHAR *lstrcpynW(WCHAR *destination, LPCWSTR source, int length);
+WCHAR *lstrcatW(WCHAR *destination, LPCWSTR source);
+HANDLE FindFirstFileW(LPCWSTR path, WIN32_FIND_DATAW *found);
 BOOL FindClose(HANDLE search);
 
 HWND FindWindowA(LPCSTR className, LPCSTR title);
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                            UINT milliseconds, PDWORD_PTR result);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 LPSTR CharUpperA(LPSTR string);
 HWINSTA GetProcessWindowStation(void);
@@ -108,8 +114,8 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device, DW
                                        PDWORD type, PBYTE buffer, DWORD size,
                                        PDWORD requiredSize);
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set);
-BOOL SetupCopyOEMInfA(LPCSTR source, LPCSTR mediaLocation, DWORD mediaType, DWORD copyStyle,
-                      LPSTR destination, DWORD destinationSize, PDWORD requiredSize,
-                      LPSTR *destinationComponent);
-BOOL UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, LPCSTR infPath,
+BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR mediaLocation, DWORD mediaType, DWORD copyStyle,
+                      WCHAR *destination, DWORD destinationSize, PDWORD requiredSize,
+                      WCHAR **destinationComponent);
+BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR infPath,
                                         DWORD flags, PBOOL rebootRequired);

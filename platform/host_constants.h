@@ -18,6 +18,7 @@
     X(ERROR_INSUFFICIENT_BUFFER, 122u)            \
     X(ERROR_NO_MORE_ITEMS, 259u)                  \
     X(ERROR_MR_MID_NOT_FOUND, 317u)               \
+    X(ERROR_TIMEOUT, 1460u)                       \
     X(ERROR_INVALID_USER_BUFFER, 1784u)           \
     X(LPTR, 0x0040)                               \
     X(FORMAT_MESSAGE_ALLOCATE_BUFFER, 0x00000100) \
@@ -25,6 +26,7 @@
     X(LANG_NEUTRAL, 0x00)                         \
     X(SUBLANG_DEFAULT, 0x01)                      \
     X(WM_CLOSE, 0x0010)                           \
+    X(SMTO_ABORTIFHUNG, 0x0002)                   \
     X(MB_OK, 0x00000000u)                         \
     X(UOI_FLAGS, 1)                               \
     X(WSF_VISIBLE, 0x0001)                        \

@@ -20,9 +20,13 @@
 #include "host_api.h"
 #endif
 
-// What the C runtime's start-up and standard output provide.
+// What the C runtime's start-up and standard output provide. The command line is split
+// once, from the system's UTF-16 copy: a folder name that the ANSI code page cannot hold
+// must still name that folder. The ANSI vector holds the same elements as the system's
+// default conversion gives them, which is what an ANSI program was always handed.
 int ArgumentCount(void);
 char **ArgumentVector(void);
+WCHAR **WideArgumentVector(void);
 // Formatted printing to standard output in text mode: each "\n" leaves as CR LF. May fail
 // and then sets the last error. On Windows it is msvcrt's printf itself, handed the
 // arguments as they are: some Wine builds read a Windows va_list wrongly.

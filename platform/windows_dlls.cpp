@@ -18,7 +18,7 @@ static Library newdev = {"newdev.dll", NULL, 0};
 
 #define SYSTEM_OPERATIONS(X)                       \
     X(user32, FindWindowA)                         \
-    X(user32, SendMessageA)                        \
+    X(user32, SendMessageTimeoutA)                 \
     X(user32, MessageBoxA)                         \
     X(user32, CharUpperA)                          \
     X(user32, GetProcessWindowStation)             \
@@ -27,8 +27,8 @@ static Library newdev = {"newdev.dll", NULL, 0};
     X(setupapi, SetupDiEnumDeviceInfo)             \
     X(setupapi, SetupDiGetDeviceRegistryPropertyA) \
     X(setupapi, SetupDiDestroyDeviceInfoList)      \
-    X(setupapi, SetupCopyOEMInfA)                  \
-    X(newdev, UpdateDriverForPlugAndPlayDevicesA)
+    X(setupapi, SetupCopyOEMInfW)                  \
+    X(newdev, UpdateDriverForPlugAndPlayDevicesW)
 
 enum Operation {
 #define AS_ENUM(library, name) k##name,
@@ -52,14 +52,29 @@ static Entry entries[] = {
 // Systems without SetDefaultDllDirectories do not know LOAD_LIBRARY_SEARCH_SYSTEM32 either.
 static bool searchFlagKnown;
 
+// A test build names an entry that no kernel32 has, to take the older systems' path here.
+#ifndef DRVPLANT_DIRECTORIES_ENTRY
+#define DRVPLANT_DIRECTORIES_ENTRY "SetDefaultDllDirectories"
+#endif
+
 typedef void (*AnyFunction)(void);
+
+static HMODULE LoadFromSystemFolder(const char *name);
 
 void LimitDllSearchToSystemFolder(void)
 {
     typedef BOOL(WINAPI * SetDirectories)(DWORD);
     SetDirectories setDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<AnyFunction>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), DRVPLANT_DIRECTORIES_ENTRY)));
     searchFlagKnown = setDirectories != NULL && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!searchFlagKnown) {
+        // Without it nothing keeps the system DLLs' own loads by name out of the program's
+        // folder. These are the ones that user32, setupapi and newdev load by name on the
+        // way; once loaded from the system folder, later loads find them in memory.
+        SetDllDirectoryA("");
+        LoadFromSystemFolder("imm32.dll");
+        LoadFromSystemFolder("uxtheme.dll");
+    }
 }
 
 static HMODULE LoadFromSystemFolder(const char *name)
@@ -115,8 +130,9 @@ static AnyFunction Resolve(Operation operation)
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title)
     CALL_OR_FAIL(FindWindowA, NULL, className, title)
 
-LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-    CALL_OR_FAIL(SendMessageA, 0, window, message, wParam, lParam)
+LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT flags, UINT milliseconds, PDWORD_PTR result)
+    CALL_OR_FAIL(SendMessageTimeoutA, 0, window, message, wParam, lParam, flags, milliseconds, result)
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     CALL_OR_FAIL(MessageBoxA, 0, owner, text, caption, type)
@@ -147,14 +163,14 @@ WINBOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA 
 WINBOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set)
     CALL_OR_FAIL(SetupDiDestroyDeviceInfoList, FALSE, set)
 
-WINBOOL WINAPI SetupCopyOEMInfA(PCSTR source, PCSTR mediaLocation, DWORD mediaType,
-                                DWORD copyStyle, PSTR destination, DWORD destinationSize,
-                                PDWORD requiredSize, PSTR *destinationComponent)
-    CALL_OR_FAIL(SetupCopyOEMInfA, FALSE, source, mediaLocation, mediaType, copyStyle,
+WINBOOL WINAPI SetupCopyOEMInfW(PCWSTR source, PCWSTR mediaLocation, DWORD mediaType,
+                                DWORD copyStyle, PWSTR destination, DWORD destinationSize,
+                                PDWORD requiredSize, PWSTR *destinationComponent)
+    CALL_OR_FAIL(SetupCopyOEMInfW, FALSE, source, mediaLocation, mediaType, copyStyle,
                  destination, destinationSize, requiredSize, destinationComponent)
 
-WINBOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId,
-                                                  LPCSTR infPath, DWORD flags,
+WINBOOL WINAPI UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId,
+                                                  LPCWSTR infPath, DWORD flags,
                                                   PBOOL rebootRequired)
-    CALL_OR_FAIL(UpdateDriverForPlugAndPlayDevicesA, FALSE, parent, hardwareId, infPath, flags,
+    CALL_OR_FAIL(UpdateDriverForPlugAndPlayDevicesW, FALSE, parent, hardwareId, infPath, flags,
                  rebootRequired)

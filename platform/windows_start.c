@@ -1,16 +1,19 @@
 /* The start-up of every exe we build, on x86, x64 and ARM64 alike, in place of the
- * toolchain's: msvcrt splits the command line, main runs, and exit flushes standard
- * output and ends the process with main's result. Nothing here needs static constructors
- * or thread-local storage. Globbing stays off, so an argument such as "te?t.inf" arrives
- * as it was written. */
+ * toolchain's: msvcrt splits the system's UTF-16 command line, wmain runs, and exit
+ * flushes standard output and ends the process with wmain's result. The ANSI split would
+ * lose every character that the ANSI code page cannot hold, or put a look-alike in its
+ * place. Nothing here needs static constructors or thread-local storage. Globbing stays
+ * off, so an argument such as "te?t.inf" arrives as it was written. */
+#include <wchar.h>
+
 typedef struct {
     int newMode;
 } StartupInfo;
 
-int __cdecl __getmainargs(int *argc, char ***argv, char ***environment, int expandWildcards,
-                          StartupInfo *info);
+int __cdecl __wgetmainargs(int *argc, wchar_t ***argv, wchar_t ***environment,
+                           int expandWildcards, StartupInfo *info);
 void __cdecl exit(int status);
-int main(int argc, char **argv);
+int wmain(int argc, wchar_t **argv);
 
 /* GCC's MinGW targets call this first thing in main, to run static constructors; there
  * are none to run. */
@@ -22,12 +25,12 @@ void __main(void)
 void WinMainCRTStartup(void)
 {
     int argc;
-    char **argv, **environment;
+    wchar_t **argv, **environment;
     StartupInfo info = {0};
     /* Only when msvcrt cannot allocate the vector; there is nothing to run then. */
-    if (__getmainargs(&argc, &argv, &environment, 0, &info) < 0)
+    if (__wgetmainargs(&argc, &argv, &environment, 0, &info) < 0)
         exit(2);
-    exit(main(argc, argv));
+    exit(wmain(argc, argv));
 }
 
 /* The entry of a console-subsystem exe: the same. */

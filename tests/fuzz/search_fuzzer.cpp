@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         for (size_t i = 0; i < count; i++)
             w.args.push_back(i == 2 ? id : Argument(data, 1100));
         if (count > 1)
-            w.files = {w.args[0].substr(0, w.args[0].rfind('\\') + 1) + w.args[1]};
+            w.files = {Widened(w.args[0].substr(0, w.args[0].rfind('\\') + 1) + w.args[1])};
     }
     for (size_t i = data.ConsumeIntegralInRange(0, 2); i > 0; i--)
         w.windows.push_back(data.ConsumeBool() ? kWizardTitles[data.ConsumeBool()]

@@ -114,7 +114,7 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
             "an installation without exactly two arguments");
     // The driver is forced only onto a device the search really found.
     if (printed && !w.updates.empty())
-        require(w.out.find("Found! [") != std::string::npos && w.updates[0].hardwareId == w.args[2],
+        require(w.out.find("Found! [") != std::string::npos && w.updates[0].hardwareId == (w.wideArgs.size() > 2 ? w.wideArgs[2] : Widened(w.args[2])),
                 "a forced update without a found device");
     CheckReports(w, lastError, &broken);
     return broken;

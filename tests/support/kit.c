@@ -7,6 +7,19 @@
 
 static int checks, failures;
 
+/* The shared start-up hands over the UTF-16 vector; the kit's programs read ANSI. */
+int main(int argc, char **argv);
+int wmain(int argc, wchar_t **wide)
+{
+    char **argv = (char **)calloc((size_t)argc + 1, sizeof *argv);
+    for (int i = 0; i < argc; i++) {
+        int size = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, NULL, 0, NULL, NULL);
+        argv[i] = (char *)calloc((size_t)size + 1, 1);
+        WideCharToMultiByte(CP_ACP, 0, wide[i], -1, argv[i], size, NULL, NULL);
+    }
+    return main(argc, argv);
+}
+
 int CheckCounted(int ok, const char *file, int line)
 {
     checks++;
@@ -266,13 +279,13 @@ void ForEachPresentHardwareId(int (*visit)(const char *id, void *context), void 
 
 struct Wizard {
     const wchar_t *title;
-    HANDLE ready;
+    HANDLE ready, hanging, release;
     HANDLE thread;
     HWND window;
     volatile LONG closedByDrvplant;
 };
 
-static const UINT kTestCloses = WM_APP;
+static const UINT kTestCloses = WM_APP, kTestHangs = WM_APP + 1;
 
 static LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -288,6 +301,11 @@ static LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (message == kTestCloses) {
         DestroyWindow(window);
+        return 0;
+    }
+    if (message == kTestHangs) { /* a program that has stopped reading its messages */
+        SetEvent(wizard->hanging);
+        WaitForSingleObject(wizard->release, INFINITE);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -317,18 +335,29 @@ Wizard *OpenWizard(const wchar_t *title)
     Wizard *wizard = (Wizard *)calloc(1, sizeof *wizard);
     wizard->title = title;
     wizard->ready = CreateEventW(NULL, TRUE, FALSE, NULL);
+    wizard->hanging = CreateEventW(NULL, TRUE, FALSE, NULL);
+    wizard->release = CreateEventW(NULL, TRUE, FALSE, NULL);
     wizard->thread = CreateThread(NULL, 0, RunWizard, wizard, 0, NULL);
     WaitForSingleObject(wizard->ready, INFINITE);
     return wizard;
 }
 
+void HangWizard(Wizard *wizard)
+{
+    PostMessageW(wizard->window, kTestHangs, 0, 0);
+    WaitForSingleObject(wizard->hanging, INFINITE);
+}
+
 int CloseWizard(Wizard *wizard)
 {
+    SetEvent(wizard->release);
     if (IsWindow(wizard->window))
         PostMessageW(wizard->window, kTestCloses, 0, 0);
     WaitForSingleObject(wizard->thread, INFINITE);
     CloseHandle(wizard->thread);
     CloseHandle(wizard->ready);
+    CloseHandle(wizard->hanging);
+    CloseHandle(wizard->release);
     int closed = wizard->closedByDrvplant != 0;
     free(wizard);
     return closed;

@@ -65,6 +65,8 @@ void ForEachPresentHardwareId(int (*visit)(const char *id, void *context), void 
 /* A top-level window with this title on a thread of its own, which records WM_CLOSE. */
 typedef struct Wizard Wizard;
 Wizard *OpenWizard(const wchar_t *title);
+/* From now on the window's thread reads no messages, until CloseWizard. */
+void HangWizard(Wizard *wizard);
 /* Closes the window if it is still open; nonzero when drvplant had sent it WM_CLOSE. */
 int CloseWizard(Wizard *wizard);
 

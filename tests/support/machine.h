@@ -3,7 +3,7 @@
 #pragma once
 
 inline constexpr char kProgram[] = "C:\\tools\\drvplant.exe";
-inline constexpr char kInf[] = "C:\\tools\\dev.inf";
+inline constexpr char16_t kInf[] = u"C:\\tools\\dev.inf";
 inline constexpr char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
 inline constexpr char kSuccess[] = "Driver Installed successfully.\r\n";
 inline constexpr char kEnglishWizard[] = "Found New Hardware Wizard";

@@ -90,6 +90,26 @@ char **ArgumentVector(void)
     return world->argv.data();
 }
 
+std::u16string Widened(const std::string &bytes)
+{
+    std::u16string wide;
+    for (unsigned char byte : bytes)
+        wide += (char16_t)byte;
+    return wide;
+}
+
+WCHAR **WideArgumentVector(void)
+{
+    world->wideStorage = world->wideArgs;
+    for (size_t i = world->wideStorage.size(); i < world->args.size(); i++)
+        world->wideStorage.push_back(Widened(world->args[i]));
+    world->wideArgv.clear();
+    for (std::u16string &arg : world->wideStorage)
+        world->wideArgv.push_back(&arg[0]);
+    world->wideArgv.push_back(NULL);
+    return world->wideArgv.data();
+}
+
 int PrintOutput(const char *format, ...)
 {
     if (Fails(Op::Print))
@@ -169,22 +189,28 @@ int lstrlenA(LPCSTR string)
     return string ? (int)strlen(string) : 0;
 }
 
-LPSTR lstrcpynA(LPSTR destination, LPCSTR source, int length)
+int lstrlenW(LPCWSTR string)
+{
+    return string ? (int)std::char_traits<WCHAR>::length(string) : 0;
+}
+
+WCHAR *lstrcpynW(WCHAR *destination, LPCWSTR source, int length)
 {
     int i = 0;
-    for (; i < length - 1 && source[i] != '\0'; i++)
+    for (; i < length - 1 && source[i] != 0; i++)
         destination[i] = source[i];
     if (length > 0)
-        destination[i] = '\0';
+        destination[i] = 0;
     return destination;
 }
 
-LPSTR lstrcatA(LPSTR destination, LPCSTR source)
+WCHAR *lstrcatW(WCHAR *destination, LPCWSTR source)
 {
-    return strcat(destination, source);
+    lstrcpynW(destination + lstrlenW(destination), source, lstrlenW(source) + 1);
+    return destination;
 }
 
-HANDLE FindFirstFileA(LPCSTR path, WIN32_FIND_DATAA *found)
+HANDLE FindFirstFileW(LPCWSTR path, WIN32_FIND_DATAW *found)
 {
     world->searchedPaths.push_back(path);
     if (Fails(Op::FindFirstFile))
@@ -216,16 +242,21 @@ HWND FindWindowA(LPCSTR className, LPCSTR title)
     return NULL;
 }
 
-LRESULT SendMessageA(HWND window, UINT message, WPARAM, LPARAM)
+// A window's thread that has stopped reading messages is a SendMessage fault with
+// ERROR_TIMEOUT: the window stays. Waiting without a bound, or for long, is refused.
+LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM, LPARAM, UINT flags,
+                            UINT milliseconds, PDWORD_PTR)
 {
     size_t index = (size_t)window - 1;
+    if (flags != SMTO_ABORTIFHUNG || milliseconds == 0 || milliseconds > 10000)
+        return Fail(ERROR_INVALID_PARAMETER);
     if (Fails(Op::SendMessage))
         return 0;
     if (message == WM_CLOSE && index < world->windows.size()) {
         world->closed.push_back(world->windows[index]);
         world->windows.erase(world->windows.begin() + (long)index);
     }
-    return 0;
+    return 1;
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
@@ -332,7 +363,7 @@ BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
     return Succeed();
 }
 
-BOOL UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, LPCSTR infPath,
+BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR infPath,
                                         DWORD flags, PBOOL rebootRequired)
 {
     if (parent != NULL)
@@ -345,9 +376,9 @@ BOOL UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, LPCSTR i
     return Succeed();
 }
 
-BOOL SetupCopyOEMInfA(LPCSTR source, LPCSTR mediaLocation, DWORD mediaType, DWORD copyStyle,
-                      LPSTR destination, DWORD destinationSize, PDWORD requiredSize,
-                      LPSTR *destinationComponent)
+BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR mediaLocation, DWORD mediaType, DWORD copyStyle,
+                      WCHAR *destination, DWORD destinationSize, PDWORD requiredSize,
+                      WCHAR **destinationComponent)
 {
     if (mediaLocation || mediaType != SPOST_PATH || copyStyle != 0 || destination ||
         destinationSize != MAX_PATH || requiredSize || destinationComponent)

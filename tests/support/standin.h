@@ -44,15 +44,17 @@ struct Call {
 };
 
 struct Update {
-    std::string hardwareId, infPath;
+    std::u16string hardwareId, infPath;
     DWORD flags;
 };
 
 struct World {
-    std::vector<std::string> args;
+    std::vector<std::string> args; // as the ANSI conversion gives them
+    // As the command line holds them; when empty, args with each byte taken as a character.
+    std::vector<std::u16string> wideArgs;
     std::vector<Device> devices;
     std::vector<std::string> windows; // titles of open top-level windows, as ANSI bytes
-    std::set<std::string> files;      // paths that the file search matches exactly
+    std::set<std::u16string> files;   // paths that the file search matches exactly
     std::map<DWORD, std::string> texts = {
         {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
         {ERROR_INVALID_HANDLE, "The handle is invalid.\r\n"},
@@ -74,9 +76,9 @@ struct World {
     std::string out; // everything printed, CR LF as the text mode writes it
     size_t delivered = 0;
     std::vector<std::string> closed; // titles sent WM_CLOSE
-    std::vector<std::string> searchedPaths;
+    std::vector<std::u16string> searchedPaths;
     std::vector<Update> updates;
-    std::vector<std::string> copies;
+    std::vector<std::u16string> copies;
     std::vector<Box> boxes;
     std::map<Op, unsigned> calls;
     std::vector<Call> journal;
@@ -85,7 +87,13 @@ struct World {
     int openSets = 0;
     int openSearches = 0;
     std::vector<char *> argv; // storage behind ArgumentVector()
+    std::vector<std::u16string> wideStorage;
+    std::vector<WCHAR *> wideArgv;
 };
+
+// Each byte taken as the character of that number, as an ANSI program's argument read
+// back in UTF-16 would be for the ASCII range.
+std::u16string Widened(const std::string &bytes);
 
 // The world the stand-in serves; tests set it before calling into installer/.
 extern World *world;

@@ -60,7 +60,7 @@ static const FaultRow kRows[] = {
      kBox, ""},
     {Op::Print, {ERROR_INVALID_HANDLE, ERROR_DISK_FULL}, kLineLost, ""},
     {Op::FindWindow, {ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND}, kWizardStays, ""},
-    {Op::SendMessage, {ERROR_PROC_NOT_FOUND}, kWizardStays, ""},
+    {Op::SendMessage, {ERROR_PROC_NOT_FOUND, ERROR_TIMEOUT}, kWizardStays, ""},
 };
 
 struct Scenario {

@@ -148,12 +148,12 @@ TEST_P(InstallMainTest, PrintsInstallsAndEnds)
 
     ASSERT_EQ(c.installed == kForced ? 1u : 0u, w.updates.size());
     if (c.installed == kForced) {
-        EXPECT_EQ("ROOT\\SAMPLEDEV", w.updates[0].hardwareId);
+        EXPECT_EQ(u"ROOT\\SAMPLEDEV", w.updates[0].hardwareId);
         EXPECT_EQ(kInf, w.updates[0].infPath);
         EXPECT_EQ((DWORD)INSTALLFLAG_FORCE, w.updates[0].flags);
     }
     bool copied = c.installed == kCopied || c.installed == kBoxShown;
-    EXPECT_EQ(copied ? std::vector<std::string>{kInf} : std::vector<std::string>{}, w.copies);
+    EXPECT_EQ(copied ? std::vector<std::u16string>{kInf} : std::vector<std::u16string>{}, w.copies);
     ASSERT_EQ(c.installed == kBoxShown ? 1u : 0u, w.boxes.size());
     if (c.installed == kBoxShown) {
         EXPECT_EQ("Error-Install Driver Failed!", w.boxes[0].text);
@@ -167,9 +167,11 @@ INSTANTIATE_TEST_SUITE_P(Table, InstallMainTest, testing::ValuesIn(kInstallCases
 
 struct PathRunCase {
     const char *name;
-    std::string program, infFile;
-    std::set<std::string> files;
-    std::string searched; // what the file search was asked for
+    std::string program;         // as the ANSI conversion gives it
+    std::u16string wideProgram;  // as the command line holds it
+    std::string infFile;
+    std::set<std::u16string> files;
+    std::u16string searched; // what the file search was asked for
     int status;
 };
 
@@ -178,12 +180,23 @@ PRINTS_AS_NAME(PathRunCase)
 // The INF path that the file search judges is the one both installations receive.
 
 static const PathRunCase kPathRunCases[] = {
-    {"program_named_without_a_directory", "drvplant", "dev.inf", {"dev.inf"}, "dev.inf", 0},
-    {"forward_slashes", "C:/tools/drvplant.exe", "dev.inf", {kInf}, "dev.inf", 2},
-    {"absolute_inf_after_the_directory", kProgram, "D:\\dev.inf", {"D:\\dev.inf"},
-     "C:\\tools\\D:\\dev.inf", 2},
-    {"inf_in_a_sub_directory", kProgram, "sub\\dev.inf", {"C:\\tools\\sub\\dev.inf"},
-     "C:\\tools\\sub\\dev.inf", 0},
+    {"program_named_without_a_directory", "drvplant", u"drvplant", "dev.inf", {u"dev.inf"},
+     u"dev.inf", 0},
+    {"forward_slashes", "C:/tools/drvplant.exe", u"C:/tools/drvplant.exe", "dev.inf", {kInf},
+     u"dev.inf", 2},
+    {"absolute_inf_after_the_directory", kProgram, u"C:\\tools\\drvplant.exe", "D:\\dev.inf",
+     {u"D:\\dev.inf"}, u"C:\\tools\\D:\\dev.inf", 2},
+    {"inf_in_a_sub_directory", kProgram, u"C:\\tools\\drvplant.exe", "sub\\dev.inf",
+     {u"C:\\tools\\sub\\dev.inf"}, u"C:\\tools\\sub\\dev.inf", 0},
+    // Code page 1252 holds neither name: the ANSI vector has question marks.
+    {"a_folder_the_ansi_code_page_cannot_hold", "C:\\Users\\???????\\setup\\drvplant.exe",
+     u"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup\\drvplant.exe", "dev.inf",
+     {u"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup\\dev.inf"},
+     u"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup\\dev.inf", 0},
+    // Best fit turns the folder into one that anybody may make, with an INF of their own.
+    {"best_fit_look_alike_folder_is_not_taken", "C:\\Lukasz\\s\\drvplant.exe",
+     u"C:\\\u0141ukasz\\s\\drvplant.exe", "dev.inf",
+     {u"C:\\Lukasz\\s\\dev.inf", u"C:\\\u0141ukasz\\s\\dev.inf"}, u"C:\\\u0141ukasz\\s\\dev.inf", 0},
 };
 
 class InfPathTest : public testing::TestWithParam<PathRunCase> {};
@@ -193,11 +206,12 @@ TEST_P(InfPathTest, IsWhatBothInstallationsReceive)
     const PathRunCase &c = GetParam();
     World w;
     w.args = {c.program, c.infFile, "ROOT\\ABSENT"};
+    w.wideArgs = {c.wideProgram, Widened(c.infFile), u"ROOT\\ABSENT"};
     w.files = c.files;
     WorldScope scope(w);
     EXPECT_EQ(c.status, InstallMain(NULL, NULL, NULL, 0));
-    EXPECT_EQ(std::vector<std::string>{c.searched}, w.searchedPaths);
-    EXPECT_EQ(c.status == 0 ? std::vector<std::string>{c.searched} : std::vector<std::string>{},
+    EXPECT_EQ(std::vector<std::u16string>{c.searched}, w.searchedPaths);
+    EXPECT_EQ(c.status == 0 ? std::vector<std::u16string>{c.searched} : std::vector<std::u16string>{},
               w.copies);
 }
 

@@ -2,35 +2,32 @@
 
 struct PathCase {
     const char *name;
-    std::string program, infFile;
-    std::set<unsigned char> leadBytes;
+    std::u16string program, infFile;
     bool fits;
-    std::string path;
+    std::u16string path;
 };
 PRINTS_AS_NAME(PathCase)
 
-static const std::string kDirectory = "C:\\tools\\";
-static const std::string kLongest(1023 - kDirectory.size(), 'a'); // fills the buffer exactly
+static const std::u16string kDirectory = u"C:\\tools\\";
+static const std::u16string kLongest(1023 - kDirectory.size(), u'a'); // fills the buffer exactly
 
 static const PathCase kPathCases[] = {
-    {"beside_the_program", "C:\\tools\\drvplant.exe", "dev.inf", {}, true, "C:\\tools\\dev.inf"},
-    {"sub_directory", "C:\\tools\\drvplant.exe", "sub\\dev.inf", {}, true, "C:\\tools\\sub\\dev.inf"},
-    {"absolute_inf_still_appended", "C:\\tools\\drvplant.exe", "D:\\dev.inf", {}, true,
-     "C:\\tools\\D:\\dev.inf"},
-    {"no_backslash", "drvplant", "dev.inf", {}, true, "dev.inf"},
-    {"forward_slashes_are_not_separators", "C:/tools/drvplant.exe", "dev.inf", {}, true, "dev.inf"},
-    {"last_backslash_wins", "\\\\server\\share\\bin\\drvplant.exe", "dev.inf", {}, true,
-     "\\\\server\\share\\bin\\dev.inf"},
-    {"empty_program_name", "", "dev.inf", {}, true, "dev.inf"},
-    {"trail_byte_0x5c_is_no_separator", "C:\\t\\\x95\x5C.exe", "dev.inf", CodePage932LeadBytes(),
-     true, "C:\\t\\dev.inf"},
-    {"byte_0x5c_after_0x95_splits_under_a_single_byte_page", "C:\\t\\\x95\x5C.exe", "dev.inf", {},
-     true, "C:\\t\\\x95\\dev.inf"},
-    {"double_byte_directory_name", "C:\\\x95\x5C\\drvplant.exe", "dev.inf", CodePage932LeadBytes(),
-     true, "C:\\\x95\x5C\\dev.inf"},
-    {"exactly_fills_the_buffer", kDirectory + "drvplant.exe", kLongest, {}, true, kDirectory + kLongest},
-    {"one_byte_too_many", kDirectory + "drvplant.exe", kLongest + "a", {}, false, ""},
-    {"far_too_long", kDirectory + "drvplant.exe", std::string(5000, 'a'), {}, false, ""},
+    {"beside_the_program", u"C:\\tools\\drvplant.exe", u"dev.inf", true, u"C:\\tools\\dev.inf"},
+    {"sub_directory", u"C:\\tools\\drvplant.exe", u"sub\\dev.inf", true, u"C:\\tools\\sub\\dev.inf"},
+    {"absolute_inf_still_appended", u"C:\\tools\\drvplant.exe", u"D:\\dev.inf", true,
+     u"C:\\tools\\D:\\dev.inf"},
+    {"no_backslash", u"drvplant", u"dev.inf", true, u"dev.inf"},
+    {"forward_slashes_are_not_separators", u"C:/tools/drvplant.exe", u"dev.inf", true, u"dev.inf"},
+    {"last_backslash_wins", u"\\\\server\\share\\bin\\drvplant.exe", u"dev.inf", true,
+     u"\\\\server\\share\\bin\\dev.inf"},
+    {"empty_program_name", u"", u"dev.inf", true, u"dev.inf"},
+    // Code page 932 writes this name's character with a second byte of 0x5C.
+    {"a_name_whose_ansi_trail_byte_is_0x5c", u"C:\\t\\\u8868.exe", u"dev.inf", true, u"C:\\t\\dev.inf"},
+    {"a_folder_no_ansi_code_page_holds", u"C:\\\u0938\u0947\u091F\u0905\u092A\\drv\\drvplant.exe",
+     u"dev.inf", true, u"C:\\\u0938\u0947\u091F\u0905\u092A\\drv\\dev.inf"},
+    {"exactly_fills_the_buffer", kDirectory + u"drvplant.exe", kLongest, true, kDirectory + kLongest},
+    {"one_unit_too_many", kDirectory + u"drvplant.exe", kLongest + u"a", false, u""},
+    {"far_too_long", kDirectory + u"drvplant.exe", std::u16string(5000, u'a'), false, u""},
 };
 
 class ComposeInfPathTest : public testing::TestWithParam<PathCase> {};
@@ -39,14 +36,13 @@ TEST_P(ComposeInfPathTest, DirectoryOfTheProgramThenTheInfName)
 {
     const PathCase &c = GetParam();
     World w;
-    w.leadBytes = c.leadBytes;
     WorldScope scope(w);
-    std::string path(kInfPathSize + 16, '#');
+    std::u16string path(kInfPathSize + 16, u'#');
     EXPECT_EQ(c.fits, (bool)ComposeInfPath(c.program.c_str(), c.infFile.c_str(), &path[0]));
     if (c.fits) {
         EXPECT_EQ(c.path, path.c_str());
     }
-    EXPECT_EQ(std::string(16, '#'), path.substr(kInfPathSize)) << "wrote past the buffer";
+    EXPECT_EQ(std::u16string(16, u'#'), path.substr(kInfPathSize)) << "wrote past the buffer";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ComposeInfPathTest, testing::ValuesIn(kPathCases), RowName());

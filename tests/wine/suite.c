@@ -17,29 +17,33 @@ static const char kWalkedAllThenBox[] = "EnumDeviceInfo FAILURE: No more data av
 static const char kWalkedAllThenLine[] = "EnumDeviceInfo FAILURE: No more data available.\r\r\n\r\n"
                                          "Error-Install Driver Failed!\r\n";
 
-static const char kInf[] =
-    "[Version]\r\n"
-    "Signature=\"$Windows NT$\"\r\n"
-    "Class=System\r\n"
-    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
-    "Provider=drvplant suite\r\n"
-    "DriverVer=12/07/2026,1.0.0.0\r\n"
-    "\r\n"
-    "[Manufacturer]\r\n"
-    "drvplant suite=Models\r\n"
-    "\r\n"
-    "[Models]\r\n"
-    "suite device=Install,ROOT\\DRVPLANT_TEST\r\n"
-    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n"
-    "\r\n"
-    "[Install]\r\n"
-    "AddReg=Install.AddReg\r\n"
-    "\r\n"
-    "[Install.Services]\r\n"
-    "AddService=,2\r\n"
-    "\r\n"
-    "[Install.AddReg]\r\n"
-    "HKLM,Software\\drvplant-suite,Installed,,\"yes\"\r\n";
+/* key: the registry key below HKLM\Software that installing it writes. */
+#define SUITE_INF(key)                                                 \
+    "[Version]\r\n"                                                    \
+    "Signature=\"$Windows NT$\"\r\n"                                   \
+    "Class=System\r\n"                                                 \
+    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"             \
+    "Provider=drvplant suite\r\n"                                      \
+    "DriverVer=12/07/2026,1.0.0.0\r\n"                                 \
+    "\r\n"                                                             \
+    "[Manufacturer]\r\n"                                               \
+    "drvplant suite=Models\r\n"                                        \
+    "\r\n"                                                             \
+    "[Models]\r\n"                                                     \
+    "suite device=Install,ROOT\\DRVPLANT_TEST\r\n"                     \
+    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n"                   \
+    "\r\n"                                                             \
+    "[Install]\r\n"                                                    \
+    "AddReg=Install.AddReg\r\n"                                        \
+    "\r\n"                                                             \
+    "[Install.Services]\r\n"                                           \
+    "AddService=,2\r\n"                                                \
+    "\r\n"                                                             \
+    "[Install.AddReg]\r\n"                                             \
+    "HKLM,Software\\" key ",Installed,,\"yes\"\r\n"
+static const char kInf[] = SUITE_INF("drvplant-suite");
+/* The same INF with another key: one that somebody else placed. */
+static const char kDecoyInf[] = SUITE_INF("drvplant-decoy");
 static const char kBadInf[] = "\x01\x02 not an INF \xff\r\n";
 
 static const char kInstallKey[] = "Software\\drvplant-suite";
@@ -61,7 +65,6 @@ typedef struct {
 
 #define DRVPLANT L"C:\\suite\\drvplant.exe"
 #define ARCH_DRVPLANT L"C:\\suite\\x64\\drvplant.exe"
-#define PLANTED L"C:\\planted\\drvplant.exe"
 #define COUNT(array) (sizeof(array) / sizeof((array)[0]))
 
 typedef struct {
@@ -270,11 +273,63 @@ static void EnglishCases(void)
         {"a_wildcard_passes_the_existence_test", DRVPLANT,
          DRVPLANT L" te?t.inf ROOT\\DRVPLANT_ABSENT", L"C:\\suite", "ROOT\\DRVPLANT_ABSENT",
          kWalkedAllThenBox, 2, kBox, kOutputToFile},
+        /* A fullwidth quote is no quote to the split; the ID is printed and compared as
+         * the ANSI conversion gives it, best fit included. */
+        {"a_fullwidth_quote_is_no_quote", DRVPLANT,
+         DRVPLANT L" test.inf ROOT\\DRVPLANT_\uFF02TEST", L"C:\\suite", "ROOT\\DRVPLANT_\"TEST",
+         kWalkedAll, 0, kPreinstalled, kOutputToFile},
         {"no_standard_output_still_forced", DRVPLANT, DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST",
          L"C:\\suite", NULL, "", 0, kForced, kOutputNone},
         {"standard_output_on_a_full_disk_still_forced", DRVPLANT,
          DRVPLANT L" test.inf ROOT\\DRVPLANT_TEST", L"C:\\suite", NULL, "", 0, kForced,
          kOutputToFullDisk},
+    };
+    RunCases(cases, COUNT(cases));
+}
+
+static void MakeFolders(const wchar_t *path)
+{
+    wchar_t part[MAX_PATH];
+    for (size_t at = 3; at <= wcslen(path); at++)
+        if (path[at] == L'\\' || path[at] == L'\0') {
+            lstrcpynW(part, path, (int)at + 1);
+            CreateDirectoryW(part, NULL);
+        }
+}
+
+#define CYRILLIC L"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup"
+#define CHINESE L"C:\\\u5B89\u88C5"
+#define DEVANAGARI L"C:\\\u0938\u0947\u091F\u0905\u092A\\drv"
+/* Best fit reads it as C:\Lukasz\s, a folder that any user may make. */
+#define LOOK_ALIKE L"C:\\\u0141ukasz\\s"
+#define FOLDER_CASES(name, folder)                                                              \
+    {name "_folder_forced", folder L"\\drvplant.exe",                                             \
+     folder L"\\drvplant.exe test.inf ROOT\\DRVPLANT_TEST", L"C:\\elsewhere", "ROOT\\DRVPLANT_TEST", \
+     kInstalled, 0, kForced, kOutputToFile},                                                    \
+    {name "_folder_pre_installed", folder L"\\drvplant.exe",                                      \
+     folder L"\\drvplant.exe test.inf ROOT\\DRVPLANT_ABSENT", L"C:\\elsewhere",                  \
+     "ROOT\\DRVPLANT_ABSENT", kWalkedAll, 0, kPreinstalled, kOutputToFile}
+
+/* Setup programs run us from the user's temporary folder, named after the user in any
+ * script: code page 1252 holds none of these names, and Devanagari has no ANSI code page.
+ * The output is the same as from any folder, and it is our INF that lands, never the one
+ * in the look-alike folder. */
+static void FolderCases(const wchar_t *drvplant)
+{
+    static const wchar_t *const folders[] = {CYRILLIC, CHINESE, DEVANAGARI, LOOK_ALIKE};
+    for (size_t i = 0; i < COUNT(folders); i++) {
+        wchar_t path[MAX_PATH];
+        MakeFolders(folders[i]);
+        WriteFileBytes(wcscat(wcscpy(path, folders[i]), L"\\test.inf"), kInf, sizeof kInf - 1);
+        CopyOrFail(drvplant, wcscat(wcscpy(path, folders[i]), L"\\drvplant.exe"));
+    }
+    MakeFolders(L"C:\\Lukasz\\s");
+    WriteFileBytes(L"C:\\Lukasz\\s\\test.inf", kDecoyInf, sizeof kDecoyInf - 1);
+    const Case cases[] = {
+        FOLDER_CASES("cyrillic", CYRILLIC),
+        FOLDER_CASES("chinese", CHINESE),
+        FOLDER_CASES("devanagari", DEVANAGARI),
+        FOLDER_CASES("look_alike", LOOK_ALIKE),
     };
     RunCases(cases, COUNT(cases));
 }
@@ -321,29 +376,38 @@ static const wchar_t *const kPlantedNames[] = {
     L"profapi", L"dbghelp", L"shlwapi", L"gdi32", L"advapi32",
 };
 
+#define PLANTED_CASES(name, folder)                                                            \
+    {name "_usage", folder L"\\drvplant.exe", folder L"\\drvplant.exe", folder, NULL, kUsage, 2,   \
+     kNothing, kOutputToFile},                                                                 \
+    {name "_forced", folder L"\\drvplant.exe", folder L"\\drvplant.exe test.inf ROOT\\DRVPLANT_TEST", \
+     folder, "ROOT\\DRVPLANT_TEST", kInstalled, 0, kForced, kOutputToFile},                      \
+    {name "_pre_installed", folder L"\\drvplant.exe",                                          \
+     folder L"\\drvplant.exe test.inf ROOT\\DRVPLANT_ABSENT", folder, "ROOT\\DRVPLANT_ABSENT",     \
+     kWalkedAll, 0, kPreinstalled, kOutputToFile},                                             \
+    {name "_failed_pre_installation", folder L"\\drvplant.exe",                                \
+     folder L"\\drvplant.exe bad.inf ROOT\\DRVPLANT_ABSENT", folder, "ROOT\\DRVPLANT_ABSENT",      \
+     kWalkedAllThenBox, 2, kBox, kOutputToFile}
+
 /* A DLL that leaves a mark when loaded, beside the exe under each name, and Wine told to
- * prefer such native copies from the program's folder, as Windows does. */
-static void PlantedDllCases(const wchar_t *drvplant, const wchar_t *mark)
+ * prefer such native copies from the program's folder, as Windows does. Once for the exe
+ * as it runs where SetDefaultDllDirectories exists, once as on older Windows. */
+static void PlantedDllCases(const wchar_t *drvplant, const wchar_t *oldLoader, const wchar_t *mark)
 {
-    CreateDirectoryW(L"C:\\planted", NULL);
-    WriteFileBytes(L"C:\\planted\\test.inf", kInf, sizeof kInf - 1);
-    WriteFileBytes(L"C:\\planted\\bad.inf", kBadInf, sizeof kBadInf - 1);
-    CopyOrFail(drvplant, PLANTED);
-    for (size_t i = 0; i < COUNT(kPlantedNames); i++) {
-        wchar_t planted[MAX_PATH] = L"C:\\planted\\";
-        wcscat(planted, kPlantedNames[i]);
-        wcscat(planted, L".dll");
-        CopyOrFail(mark, planted);
+    static const wchar_t *const folders[] = {L"C:\\planted", L"C:\\planted-old"};
+    for (size_t f = 0; f < COUNT(folders); f++) {
+        wchar_t path[MAX_PATH];
+        MakeFolders(folders[f]);
+        WriteFileBytes(wcscat(wcscpy(path, folders[f]), L"\\test.inf"), kInf, sizeof kInf - 1);
+        WriteFileBytes(wcscat(wcscpy(path, folders[f]), L"\\bad.inf"), kBadInf, sizeof kBadInf - 1);
+        CopyOrFail(f == 0 ? drvplant : oldLoader, wcscat(wcscpy(path, folders[f]), L"\\drvplant.exe"));
+        for (size_t i = 0; i < COUNT(kPlantedNames); i++) {
+            wcscat(wcscat(wcscat(wcscpy(path, folders[f]), L"\\"), kPlantedNames[i]), L".dll");
+            CopyOrFail(mark, path);
+        }
     }
     const Case cases[] = {
-        {"planted_dlls_usage", PLANTED, PLANTED, L"C:\\planted", NULL, kUsage, 2, kNothing,
-         kOutputToFile},
-        {"planted_dlls_forced", PLANTED, PLANTED L" test.inf ROOT\\DRVPLANT_TEST", L"C:\\planted",
-         "ROOT\\DRVPLANT_TEST", kInstalled, 0, kForced, kOutputToFile},
-        {"planted_dlls_pre_installed", PLANTED, PLANTED L" test.inf ROOT\\DRVPLANT_ABSENT",
-         L"C:\\planted", "ROOT\\DRVPLANT_ABSENT", kWalkedAll, 0, kPreinstalled, kOutputToFile},
-        {"planted_dlls_failed_pre_installation", PLANTED, PLANTED L" bad.inf ROOT\\DRVPLANT_ABSENT",
-         L"C:\\planted", "ROOT\\DRVPLANT_ABSENT", kWalkedAllThenBox, 2, kBox, kOutputToFile},
+        PLANTED_CASES("planted_dlls", L"C:\\planted"),
+        PLANTED_CASES("old_loader_planted_dlls", L"C:\\planted-old"),
     };
     RunCasesWithOverrides(kPlantedNames, COUNT(kPlantedNames), L"native,builtin", cases,
                           COUNT(cases));
@@ -397,6 +461,7 @@ typedef struct {
     const char *name;
     int english, chinese;             /* which titles are open */
     int englishClosed, chineseClosed; /* which ones drvplant must have closed */
+    int hung;                         /* their threads read no messages */
 } WizardCase;
 
 /* The wizard goes before the arguments are looked at, so a bare run is enough. */
@@ -409,13 +474,17 @@ static void RunWizardCases(const WizardCase *cases, size_t count)
             continue;
         Wizard *english = c->english ? OpenWizard(kEnglishTitle) : NULL;
         Wizard *chinese = c->chinese ? OpenWizard(kChineseTitle) : NULL;
+        if (c->hung)
+            HangWizard(english != NULL ? english : chinese);
         RunExact(DRVPLANT, DRVPLANT, L"C:\\suite", kOutputToFile, NULL, &run);
         check_bytes(kUsage, run.out.bytes, "output");
         check(run.status == 2, "status %lu", run.status);
-        if (english)
-            check(CloseWizard(english) == c->englishClosed, "English window");
-        if (chinese)
-            check(CloseWizard(chinese) == c->chineseClosed, "Chinese window");
+        check(run.milliseconds < 8000, "took %lu ms", run.milliseconds);
+        /* A hung wizard may still take the message once it reads its queue again. */
+        int englishClosed = english ? CloseWizard(english) : 0;
+        int chineseClosed = chinese ? CloseWizard(chinese) : 0;
+        check(c->hung || englishClosed == c->englishClosed, "English window");
+        check(c->hung || chineseClosed == c->chineseClosed, "Chinese window");
         EndCase();
     }
 }
@@ -423,8 +492,9 @@ static void RunWizardCases(const WizardCase *cases, size_t count)
 static void EnglishWizardCases(void)
 {
     const WizardCase cases[] = {
-        {"english_wizard_open", 1, 0, 1, 0},
-        {"no_wizard_open", 0, 0, 0, 0},
+        {"english_wizard_open", 1, 0, 1, 0, 0},
+        {"no_wizard_open", 0, 0, 0, 0, 0},
+        {"english_wizard_hung", 1, 0, 0, 0, 1},
     };
     RunWizardCases(cases, COUNT(cases));
 }
@@ -432,8 +502,9 @@ static void EnglishWizardCases(void)
 static void ChineseWizardCases(void)
 {
     const WizardCase cases[] = {
-        {"chinese_wizard_open", 0, 1, 0, 1},
-        {"both_open_only_the_english_one", 1, 1, 1, 0},
+        {"chinese_wizard_open", 0, 1, 0, 1, 0},
+        {"both_open_only_the_english_one", 1, 1, 1, 0, 0},
+        {"chinese_wizard_hung", 0, 1, 0, 0, 1},
     };
     RunWizardCases(cases, COUNT(cases));
 }
@@ -455,7 +526,7 @@ static void JapaneseCases(const wchar_t *drvplant)
 
 int main(int argc, char **argv)
 {
-    static wchar_t drvplant[MAX_PATH], mark[MAX_PATH];
+    static wchar_t drvplant[MAX_PATH], oldLoader[MAX_PATH], mark[MAX_PATH];
     if (argc != 3 && argc != 4) {
         printf("usage: suite <drvplant.exe> english|chinese|japanese [case]\n");
         return 2;
@@ -466,6 +537,9 @@ int main(int argc, char **argv)
     while (length > 0 && mark[length - 1] != L'\\')
         length--;
     lstrcpynW(mark + length, L"mark.dll", MAX_PATH - (int)length);
+    /* The exe as older Windows runs it is built beside drvplant.exe. */
+    wcscpy(oldLoader, drvplant);
+    wcscpy(wcsrchr(oldLoader, L'\\') + 1, L"drvplant_old_loader.exe");
     const char *group = argv[2];
     SelectCases(group, argc == 4 ? argv[3] : NULL);
     PrepareFiles(drvplant);
@@ -474,7 +548,8 @@ int main(int argc, char **argv)
         EnglishCases();
         EnglishWizardCases();
         HiddenStationCases();
-        PlantedDllCases(drvplant, mark);
+        FolderCases(drvplant);
+        PlantedDllCases(drvplant, oldLoader, mark);
         UnloadableDllCases();
     } else if (strcmp(group, "chinese") == 0) {
         ChineseWizardCases();
