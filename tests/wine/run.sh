@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs the integration suite against the drvplant.exe in build directory $1 (x86, x64, or
 # arm64 under the arm64 Wine of an arm64 Debian root), in a throwaway Wine prefix, once
-# per locale whose code page the suite needs; then reads
-# back the exe's manifest and version resource. With $2, only the cases whose name
+# per locale whose code page the suite needs, and once more per Windows version; then
+# reads back the exe's manifest and version resource. With $2, only the cases whose name
 # contains it run. Each case prints "ok" or "FAIL" with its group and name.
 set -u
 build=$(cd "$1" && pwd)
@@ -14,13 +14,27 @@ if [ "$(basename "$build")" = arm64 ]; then
     use_arm64_wine "$(cd "$support/../.." && pwd)" "$build"
     trap leave_arm64_wine EXIT
 fi
-fresh_prefix "$build/wineprefix"
-drvplant=$(winepath -w "$build/drvplant.exe")
 status=0
+suite() { # locale group
+    LC_ALL="$1.UTF-8" wine "$build/tests/wine/suite.exe" "$(winepath -w "$build/drvplant.exe")" "$2" \
+        "$case" || status=1
+}
+fresh_prefix "$build/wineprefix"
 for run in en_US:english zh_CN:chinese ja_JP:japanese; do
-    LC_ALL="${run%%:*}.UTF-8" wine "$build/tests/wine/suite.exe" "$drvplant" "${run#*:}" "$case" ||
-        status=1
+    suite "${run%%:*}" "${run#*:}"
 done
-LC_ALL=en_US.UTF-8 wine "$build/tests/wine/identity.exe" "$drvplant" "$case" || status=1
+LC_ALL=en_US.UTF-8 wine "$build/tests/wine/identity.exe" "$(winepath -w "$build/drvplant.exe")" \
+    "$case" || status=1
+# The prefix plays Windows 7; the English cases again as Windows 10, and for the x86 exe as
+# Windows XP, which needs a 32-bit prefix.
+echo "as Windows 10:"
+wine winecfg -v win10 && suite en_US english
 wineserver -k
+if [ "$(basename "$build")" = x86 ]; then
+    echo "as Windows XP:"
+    export WINEARCH=win32
+    fresh_prefix "$build/wineprefix-xp"
+    wine winecfg -v winxp && suite en_US english
+    wineserver -k
+fi
 exit $status
