@@ -62,8 +62,6 @@ recipes: build
 	tests/wine/recipes.sh build/x86 build/x64 build/arm64
 
 release: dist
-	$(STEP) "Building the size yardsticks" $(LOGS)/yardsticks.log sh -c \
-	    'tools/build.sh x86 empty_program && tools/build.sh x64 empty_program'
 	tests/release/exe_shape.sh build/x86 I386
 	tests/release/exe_shape.sh build/x64 AMD64
 	tests/release/exe_shape.sh build/arm64 ARM64
@@ -77,7 +75,7 @@ fuzz:
 
 bench:
 	$(STEP) "Building the x86 exe and the benchmark" $(LOGS)/x86.log tools/build.sh x86
-	tests/bench/run.sh build/x86 $(BENCH_DEVICES) $(BENCH_PAIRS)
+	bench/run.sh build/x86 $(BENCH_DEVICES) $(BENCH_PAIRS)
 
 dist: build
 	@tools/dist.sh build build/dist

@@ -5,7 +5,7 @@
 set -eu
 build=$(cd "$1" && pwd)
 examples=$(cd "$(dirname "$0")" && pwd)
-. "$examples/../tests/support/prefix.sh"
+. "$examples/../tests/wine/prefix.sh"
 echo "== A fresh Wine prefix"
 fresh_prefix "$build/demo-prefix"
 export LC_ALL=en_US.UTF-8
@@ -13,7 +13,7 @@ mkdir -p "$WINEPREFIX/drive_c/demo"
 cp "$build/drvplant.exe" "$examples/drvplant-demo.inf" "$WINEPREFIX/drive_c/demo/"
 
 echo "== Attach a virtual device with hardware ID ROOT\\DRVPLANT_DEMO"
-wine "$build/tests/support/add_device.exe" 'ROOT\DRVPLANT_DEMO' >/dev/null
+wine "$build/tests/wine/add_device.exe" 'ROOT\DRVPLANT_DEMO' >/dev/null
 
 run() {
     echo "\$ drvplant.exe $1 $2"

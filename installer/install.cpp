@@ -59,7 +59,7 @@ static int Install(const WCHAR *infPath, const char *hardwareId, const WCHAR *wi
                                                &rebootRequired))
             status = rebootRequired ? kInstalledRestartNeeded : kInstalled;
         else
-            ReportFailure("UpdateDriverForPlugAndPlayDevices");
+            ReportFailure(kForceLabel);
     } else if (SetupCopyOEMInfW(infPath, NULL, SPOST_PATH, 0, NULL, MAX_PATH, NULL, NULL)) {
         status = kInstalled;
     } else if (BoxCanBeSeen()) {

@@ -18,6 +18,14 @@ int WINAPI InstallMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail
 // ended on.
 BOOL FindPresentDevice(const char *hardwareId);
 
+// What failure reports call the operations that failed.
+inline constexpr char kListDevicesLabel[] = "GetClassDevs(All Present Devices)";
+inline constexpr char kNextDeviceLabel[] = "EnumDeviceInfo";
+inline constexpr char kReadIdsLabel[] = "GetDeviceRegistryProperty";
+inline constexpr char kForceLabel[] = "UpdateDriverForPlugAndPlayDevices";
+inline constexpr const char *kReportLabels[] = {kListDevicesLabel, kNextDeviceLabel, kReadIdsLabel,
+                                                kForceLabel};
+
 // Prints "<label> FAILURE: <system text>" for the last error, which it leaves as it was.
 // Always FALSE, so a failing caller can return it.
 BOOL ReportFailure(const char *label);

@@ -54,7 +54,7 @@ static enum Verdict CheckDevice(HDEVINFO set, SP_DEVINFO_DATA *device, const cha
             verdict = kCarriesId;
     } else if (GetLastError() != ERROR_INVALID_DATA) { // a device without IDs is passed over
         verdict = kUnreadable;
-        ReportFailure("GetDeviceRegistryProperty");
+        ReportFailure(kReadIdsLabel);
     }
     LocalFree(ids);
     return verdict;
@@ -64,7 +64,7 @@ BOOL FindPresentDevice(const char *hardwareId)
 {
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     if (set == INVALID_HANDLE_VALUE)
-        return ReportFailure("GetClassDevs(All Present Devices)");
+        return ReportFailure(kListDevicesLabel);
     Print("Search for Device ID: [%s]\n", hardwareId);
 
     enum Verdict verdict = kLacksId;
@@ -76,7 +76,7 @@ BOOL FindPresentDevice(const char *hardwareId)
     if (verdict == kCarriesId)
         SetLastError(ERROR_SUCCESS);
     if (verdict == kLacksId && GetLastError() != ERROR_SUCCESS)
-        ReportFailure("EnumDeviceInfo");
+        ReportFailure(kNextDeviceLabel);
 
     DWORD code = GetLastError();
     SetupDiDestroyDeviceInfoList(set);

@@ -4,6 +4,7 @@
 // operation is taken from it with GetProcAddress. An operation that cannot be had fails
 // with the loader's code, as any failing operation does.
 #include "platform/platform.h"
+#include "platform/operations.h"
 #include "platform/windows_dlls.h"
 
 struct Library {
@@ -16,23 +17,9 @@ static Library user32 = {"user32.dll", NULL, 0};
 static Library setupapi = {"setupapi.dll", NULL, 0};
 static Library newdev = {"newdev.dll", NULL, 0};
 
-#define SYSTEM_OPERATIONS(X)                       \
-    X(user32, FindWindowA)                         \
-    X(user32, SendMessageTimeoutA)                 \
-    X(user32, MessageBoxA)                         \
-    X(user32, CharUpperA)                          \
-    X(user32, GetProcessWindowStation)             \
-    X(user32, GetUserObjectInformationA)           \
-    X(setupapi, SetupDiGetClassDevsA)              \
-    X(setupapi, SetupDiEnumDeviceInfo)             \
-    X(setupapi, SetupDiGetDeviceRegistryPropertyA) \
-    X(setupapi, SetupDiDestroyDeviceInfoList)      \
-    X(setupapi, SetupCopyOEMInfW)                  \
-    X(newdev, UpdateDriverForPlugAndPlayDevicesW)
-
 enum Operation {
 #define AS_ENUM(library, name) k##name,
-    SYSTEM_OPERATIONS(AS_ENUM)
+    LOADED_OPERATIONS(AS_ENUM)
 #undef AS_ENUM
 };
 
@@ -45,7 +32,7 @@ struct Entry {
 
 static Entry entries[] = {
 #define AS_ENTRY(library, name) {&library, #name, NULL, 0},
-    SYSTEM_OPERATIONS(AS_ENTRY)
+    LOADED_OPERATIONS(AS_ENTRY)
 #undef AS_ENTRY
 };
 

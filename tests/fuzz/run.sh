@@ -7,12 +7,14 @@ seconds=$2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 seeds="$root/tests/fuzz/corpus"
 mkdir -p "$build/corpus"
-# New inputs go to the build's corpus; the seeds in the repository stay as they are.
-"$build/tests/fuzz/search_fuzzer" -max_total_time="$seconds" -detect_leaks=1 -print_final_stats=1 \
+# New inputs go to the build's corpus and crashing ones beside it; the seeds in the
+# repository stay as they are.
+"$build/tests/fuzz/run_fuzzer" -max_total_time="$seconds" -detect_leaks=1 -print_final_stats=1 \
+    -artifact_prefix="$build/" \
     "$build/corpus" "$seeds" 2>"$build/fuzz.log" || { tail -40 "$build/fuzz.log"; exit 1; }
 grep -E '^#[0-9]+[[:space:]]+DONE|^Done' "$build/fuzz.log"
 
-LLVM_PROFILE_FILE="$build/corpus.profraw" "$build/tests/fuzz/search_coverage" -runs=0 \
+LLVM_PROFILE_FILE="$build/corpus.profraw" "$build/tests/fuzz/run_coverage" -runs=0 \
     "$build/corpus" "$seeds" 2>/dev/null
 llvm-profdata-14 merge -o "$build/corpus.profdata" "$build/corpus.profraw"
-llvm-cov-14 report "$build/tests/fuzz/search_coverage" -instr-profile="$build/corpus.profdata" "$root/installer"
+llvm-cov-14 report "$build/tests/fuzz/run_coverage" -instr-profile="$build/corpus.profdata" "$root/installer"

@@ -1,13 +1,11 @@
 #!/bin/sh
 # The shipped exe: a GUI program for the expected machine that imports only KERNEL32 and
-# msvcrt (KnownDLLs, never looked for beside the exe) and is at most 12 KB. Where the
-# toolchain has an empty program to compare with (MinGW's, -O2 -s), it is shown too.
+# msvcrt (KnownDLLs, never looked for beside the exe) and is at most 12 KB.
 # Usage: exe_shape.sh <build directory> ARM64|I386|AMD64
 set -u
 build=$1
 machine=$2
 exe="$build/drvplant.exe"
-empty="$build/tests/release/empty_program.exe"
 limit=12288
 failed=0
 fail() { echo "exe shape: $*"; failed=1; }
@@ -20,7 +18,5 @@ imports=$(echo "$headers" | sed -n 's/^ *Name: //p' | sort -f | tr '\n' ' ')
 [ "$imports" = "KERNEL32.dll msvcrt.dll " ] || fail "imports are: $imports"
 size=$(stat -c %s "$exe")
 [ "$size" -le "$limit" ] || fail "$size bytes, more than $limit"
-yardstick=""
-[ -f "$empty" ] && yardstick=", the toolchain's empty program $(stat -c %s "$empty")"
-echo "exe shape: $machine, $size bytes (limit $limit$yardstick), imports: $imports"
+echo "exe shape: $machine, $size bytes (limit $limit), imports: $imports"
 exit $failed

@@ -5,8 +5,8 @@
 // without the fault up to the failing call, or a machine changed so that it meets, without
 // any fault, what the failure amounts to. Every run also keeps the invariants that the
 // fuzzer holds its runs to.
-#include "tests/support/invariants.h"
-#include "tests/support/machine.h"
+#include "tests/host/invariants.h"
+#include "tests/host/expected.h"
 #include "unit.h"
 
 #include <stdio.h>
@@ -27,6 +27,7 @@ enum Consequence {
     kCodeNotText,    // as if the system had no text for the code that report carries
     kLineLost,       // that line is missing; nothing else changes
     kWizardStays,    // as if no wizard were open
+    kNothingChanges, // the run does not look at what it returns
 };
 
 struct FaultRow {
@@ -37,30 +38,31 @@ struct FaultRow {
 };
 
 static const FaultRow kRows[] = {
-    {Op::FindFirstFile, {ERROR_FILE_NOT_FOUND, kPathNotFound, ERROR_ACCESS_DENIED, kInvalidName},
+    {Op::FindFirstFileW, {ERROR_FILE_NOT_FOUND, kPathNotFound, ERROR_ACCESS_DENIED, kInvalidName},
      kNotFound, ""},
-    {Op::GetClassDevs, {ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY, kInvalidFlags, ERROR_MOD_NOT_FOUND},
-     kReportThenCopy, "GetClassDevs(All Present Devices)"},
-    {Op::EnumDeviceInfo,
+    {Op::SetupDiGetClassDevsA, {ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY, kInvalidFlags, ERROR_MOD_NOT_FOUND},
+     kReportThenCopy, kListDevicesLabel},
+    {Op::SetupDiEnumDeviceInfo,
      {ERROR_NO_MORE_ITEMS, ERROR_INVALID_HANDLE, ERROR_NOT_ENOUGH_MEMORY, ERROR_INVALID_USER_BUFFER},
-     kReportThenCopy, "EnumDeviceInfo"},
-    {Op::EnumDeviceInfo, {ERROR_SUCCESS}, kSilentThenCopy, ""},
-    {Op::GetDeviceRegistryProperty,
+     kReportThenCopy, kNextDeviceLabel},
+    {Op::SetupDiEnumDeviceInfo, {ERROR_SUCCESS}, kSilentThenCopy, ""},
+    {Op::SetupDiGetDeviceRegistryPropertyA,
      {ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE, ERROR_NOT_ENOUGH_MEMORY, ERROR_INSUFFICIENT_BUFFER,
       kInvalidRegProperty, kNoSuchDevinst},
-     kReportThenCopy, "GetDeviceRegistryProperty"},
-    {Op::GetDeviceRegistryProperty, {ERROR_INVALID_DATA}, kDeviceSkipped, ""},
-    {Op::LocalAlloc, {ERROR_NOT_ENOUGH_MEMORY}, kReportThenCopy, "GetDeviceRegistryProperty"},
-    {Op::FormatMessage, {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}, kCodeNotText, ""},
-    {Op::UpdateDriver,
+     kReportThenCopy, kReadIdsLabel},
+    {Op::SetupDiGetDeviceRegistryPropertyA, {ERROR_INVALID_DATA}, kDeviceSkipped, ""},
+    {Op::LocalAlloc, {ERROR_NOT_ENOUGH_MEMORY}, kReportThenCopy, kReadIdsLabel},
+    {Op::FormatMessageA, {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}, kCodeNotText, ""},
+    {Op::UpdateDriverForPlugAndPlayDevicesW,
      {ERROR_ACCESS_DENIED, kInWow64, kNoSuchDevinst, kNoCatalogForOemInf, ERROR_NO_MORE_ITEMS,
       ERROR_FILE_NOT_FOUND, ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND},
-     kReportAndFail, "UpdateDriverForPlugAndPlayDevices"},
-    {Op::CopyOEMInf, {ERROR_ACCESS_DENIED, kExpectedSectionName, kNoCatalogForOemInf, ERROR_FILE_NOT_FOUND},
+     kReportAndFail, kForceLabel},
+    {Op::SetupCopyOEMInfW, {ERROR_ACCESS_DENIED, kExpectedSectionName, kNoCatalogForOemInf, ERROR_FILE_NOT_FOUND},
      kBox, ""},
-    {Op::Print, {ERROR_INVALID_HANDLE, ERROR_DISK_FULL}, kLineLost, ""},
-    {Op::FindWindow, {ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND}, kWizardStays, ""},
-    {Op::SendMessage, {ERROR_PROC_NOT_FOUND, ERROR_TIMEOUT}, kWizardStays, ""},
+    {Op::printf, {ERROR_INVALID_HANDLE, ERROR_DISK_FULL}, kLineLost, ""},
+    {Op::FindWindowA, {ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND}, kWizardStays, ""},
+    {Op::SendMessageTimeoutA, {ERROR_PROC_NOT_FOUND, ERROR_TIMEOUT}, kWizardStays, ""},
+    {Op::SetupDiDestroyDeviceInfoList, {ERROR_INVALID_HANDLE}, kNothingChanges, ""},
 };
 
 struct Scenario {
@@ -78,7 +80,7 @@ static const Scenario kScenarios[] = {
 
 // The machine every run starts from: the INF beside the program, a wizard open, two
 // devices. A consequence changes one of these.
-static World Machine(const Scenario &s)
+static World ScenarioWorld(const Scenario &s)
 {
     World w;
     w.args = {kProgram, "dev.inf", s.hardwareId};
@@ -128,7 +130,7 @@ static std::vector<FaultedRun> AllFaultedRuns()
 {
     std::vector<FaultedRun> runs;
     for (const Scenario &s : kScenarios) {
-        const Finished clean = RunOn(Machine(s));
+        const Finished clean = RunOn(ScenarioWorld(s));
         for (const FaultRow &row : kRows) {
             unsigned made = (unsigned)CallsOf(clean.world, row.op).size();
             for (DWORD code : row.codes)
@@ -165,7 +167,7 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
     // The lines the run printed before the failing call, as the clean run printed them.
     std::string before = c.out.substr(0, failing.outAt);
     Expected e = Outcome(clean);
-    World changed = Machine(*f.scenario);
+    World changed = ScenarioWorld(*f.scenario);
     switch (f.row->consequence) {
     case kNotFound:
         changed.files.clear();
@@ -207,6 +209,8 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
         changed.windows.clear();
         e = Outcome(RunOn(changed));
         break;
+    case kNothingChanges:
+        break;
     }
     return e;
 }
@@ -216,15 +220,15 @@ class FaultMatrixTest : public testing::TestWithParam<FaultedRun> {};
 TEST_P(FaultMatrixTest, EndsAsTheFailureDemands)
 {
     const FaultedRun &f = GetParam();
-    const Finished clean = RunOn(Machine(*f.scenario));
+    const Finished clean = RunOn(ScenarioWorld(*f.scenario));
     if (f.row->consequence == kCodeNotText) {
         // Changing the machine's texts stands for one failed call only while no two
         // reports of the clean run share a code.
         std::set<DWORD> codes;
-        for (const Call &call : CallsOf(clean.world, Op::FormatMessage))
+        for (const Call &call : CallsOf(clean.world, Op::FormatMessageA))
             ASSERT_TRUE(codes.insert(call.lastError).second);
     }
-    World faulted = Machine(*f.scenario);
+    World faulted = ScenarioWorld(*f.scenario);
     faulted.faults = {{f.row->op, f.call, f.code}};
     const Finished run = RunOn(faulted);
     const Expected e = Expect(f, clean);

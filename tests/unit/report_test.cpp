@@ -19,9 +19,9 @@ static const ReportCase kReportCases[] = {
     {"code_without_text_zero_filled", "GetClassDevs(All Present Devices)", 7, {},
      "GetClassDevs(All Present Devices) FAILURE: (0x00000007)\r\n"},
     {"text_cannot_be_had", "EnumDeviceInfo", ERROR_ACCESS_DENIED,
-     {{Op::FormatMessage, 0, ERROR_NOT_ENOUGH_MEMORY}}, "EnumDeviceInfo FAILURE: (0x00000005)\r\n"},
+     {{Op::FormatMessageA, 0, ERROR_NOT_ENOUGH_MEMORY}}, "EnumDeviceInfo FAILURE: (0x00000005)\r\n"},
     // Nothing reaches the output, and the caller still sees its own code.
-    {"write_fails", "EnumDeviceInfo", ERROR_ACCESS_DENIED, {{Op::Print, 0, ERROR_DISK_FULL}}, ""},
+    {"write_fails", "EnumDeviceInfo", ERROR_ACCESS_DENIED, {{Op::printf, 0, ERROR_DISK_FULL}}, ""},
 };
 
 class ReportFailureTest : public testing::TestWithParam<ReportCase> {};
@@ -36,7 +36,7 @@ TEST_P(ReportFailureTest, OneLineWithTheSystemTextOrTheCode)
     EXPECT_EQ(FALSE, ReportFailure(c.label));
     EXPECT_EQ(c.code, GetLastError());
     EXPECT_EQ(c.line, w.out);
-    ExpectReleased(w);
+    EXPECT_EQ("", Unreleased(w));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, ReportFailureTest, testing::ValuesIn(kReportCases), RowName());
@@ -57,7 +57,7 @@ class PrintTest : public testing::TestWithParam<WriteCase> {};
 TEST_P(PrintTest, LeavesTheLastErrorWhenTheWriteFails)
 {
     World w;
-    w.faults = {{Op::Print, 0, GetParam().writeError}};
+    w.faults = {{Op::printf, 0, GetParam().writeError}};
     WorldScope scope(w);
     SetLastError(0xdeadbeef);
     Print("Compare device ID: [%s]\n", "X");

@@ -1,12 +1,6 @@
 #include "unit.h"
 
-static std::string Search(const std::string &id) { return "Search for Device ID: [" + id + "]\r\n"; }
-static std::string Compare(const std::string &id) { return "Compare device ID: [" + id + "]\r\n"; }
-static std::string Found(const std::string &id) { return "Found! [" + id + "]\r\n"; }
-static std::string Failure(const std::string &label, const std::string &text)
-{
-    return label + " FAILURE: " + text + "\r\r\n\r\n";
-}
+static std::string Report(const char *label, DWORD code) { return ReportLine(World(), label, code); }
 
 // Hardware IDs as a machine reports them, in walk order.
 static const std::vector<Device> kDevices = {
@@ -18,11 +12,11 @@ static const std::vector<Device> kDevices = {
     {true, ""},                   // a property without data
     Ids({"ROOT\\SAMPLEDEV", "ROOT\\SECOND"}),
 };
-static const std::string kWalkAll = Compare("MONITOR\\Default_Monitor") + Compare("PCI\\VEN_8086") +
-                                    Compare("ROOT\\SECOND") + Compare("PCI\\LATER") +
-                                    Compare("root\\sampledev") + Compare("ROOT\\SAMPLEDEV") +
-                                    Compare("ROOT\\SECOND");
-static const std::string kNoMore = Failure("EnumDeviceInfo", "No more data available.");
+static const std::string kWalkAll = CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
+                                    CompareLine("ROOT\\SECOND") + CompareLine("PCI\\LATER") +
+                                    CompareLine("root\\sampledev") + CompareLine("ROOT\\SAMPLEDEV") +
+                                    CompareLine("ROOT\\SECOND");
+static const std::string kNoMore = Report(kNextDeviceLabel, ERROR_NO_MORE_ITEMS);
 
 struct SearchCase {
     const char *name;
@@ -39,79 +33,77 @@ PRINTS_AS_NAME(SearchCase)
 
 static const SearchCase kSearchCases[] = {
     {"no_device_carries_it", "ROOT\\ABSENT", kDevices, {}, false,
-     Search("ROOT\\ABSENT") + kWalkAll + kNoMore, false, ERROR_NO_MORE_ITEMS},
+     SearchLine("ROOT\\ABSENT") + kWalkAll + kNoMore, false, ERROR_NO_MORE_ITEMS},
     {"second_id_of_a_device", "ROOT\\SECOND", kDevices, {}, false,
-     Search("ROOT\\SECOND") + Compare("MONITOR\\Default_Monitor") + Compare("PCI\\VEN_8086") +
-         Compare("ROOT\\SECOND") + Found("ROOT\\SECOND"),
+     SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
+         CompareLine("ROOT\\SECOND") + FoundLine("ROOT\\SECOND"),
      true, ERROR_SUCCESS},
     {"stored_in_lower_case", "ROOT\\SAMPLEDEV", kDevices, {}, false,
-     Search("ROOT\\SAMPLEDEV") + Compare("MONITOR\\Default_Monitor") + Compare("PCI\\VEN_8086") +
-         Compare("ROOT\\SECOND") + Compare("PCI\\LATER") + Compare("root\\sampledev") +
-         Found("ROOT\\SAMPLEDEV"),
+     SearchLine("ROOT\\SAMPLEDEV") + CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
+         CompareLine("ROOT\\SECOND") + CompareLine("PCI\\LATER") + CompareLine("root\\sampledev") +
+         FoundLine("ROOT\\SAMPLEDEV"),
      true, ERROR_SUCCESS},
     {"a_lower_case_search_id_never_matches", "root\\sampledev", kDevices, {}, false,
-     Search("root\\sampledev") + kWalkAll + kNoMore, false, ERROR_NO_MORE_ITEMS},
-    {"no_devices_at_all", "ROOT\\ABSENT", {}, {}, false, Search("ROOT\\ABSENT") + kNoMore, false,
+     SearchLine("root\\sampledev") + kWalkAll + kNoMore, false, ERROR_NO_MORE_ITEMS},
+    {"no_devices_at_all", "ROOT\\ABSENT", {}, {}, false, SearchLine("ROOT\\ABSENT") + kNoMore, false,
      ERROR_NO_MORE_ITEMS},
     {"a_match_where_success_keeps_the_sizing_reads_code", "ROOT\\SECOND", kDevices, {}, true,
-     Search("ROOT\\SECOND") + Compare("MONITOR\\Default_Monitor") + Compare("PCI\\VEN_8086") +
-         Compare("ROOT\\SECOND") + Found("ROOT\\SECOND"),
+     SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
+         CompareLine("ROOT\\SECOND") + FoundLine("ROOT\\SECOND"),
      true, ERROR_SUCCESS},
     {"no_match_where_success_keeps_codes", "ROOT\\ABSENT", kDevices, {}, true,
-     Search("ROOT\\ABSENT") + kWalkAll + kNoMore, false, ERROR_NO_MORE_ITEMS},
+     SearchLine("ROOT\\ABSENT") + kWalkAll + kNoMore, false, ERROR_NO_MORE_ITEMS},
     {"every_write_fails_a_match_is_still_a_match", "ROOT\\SECOND", kDevices,
-     {{Op::Print, 0, ERROR_DISK_FULL}}, true, "", true, ERROR_SUCCESS},
+     {{Op::printf, 0, ERROR_DISK_FULL}}, true, "", true, ERROR_SUCCESS},
     {"the_set_cannot_be_opened", "ROOT\\SECOND", kDevices,
-     {{Op::GetClassDevs, 0, ERROR_ACCESS_DENIED}}, false,
-     Failure("GetClassDevs(All Present Devices)", "Access is denied."), false, ERROR_ACCESS_DENIED},
+     {{Op::SetupDiGetClassDevsA, 0, ERROR_ACCESS_DENIED}}, false,
+     Report(kListDevicesLabel, ERROR_ACCESS_DENIED), false, ERROR_ACCESS_DENIED},
     {"the_second_fetch_fails", "ROOT\\SECOND", kDevices,
-     {{Op::EnumDeviceInfo, 2, ERROR_INVALID_HANDLE}}, false,
-     Search("ROOT\\SECOND") + Compare("MONITOR\\Default_Monitor") +
-         Failure("EnumDeviceInfo", "The handle is invalid."),
+     {{Op::SetupDiEnumDeviceInfo, 2, ERROR_INVALID_HANDLE}}, false,
+     SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") +
+         Report(kNextDeviceLabel, ERROR_INVALID_HANDLE),
      false, ERROR_INVALID_HANDLE},
-    {"a_fetch_fails_without_a_code", "ROOT\\SECOND", kDevices, {{Op::EnumDeviceInfo, 1, 0}},
-     false, Search("ROOT\\SECOND"), false, ERROR_SUCCESS},
+    {"a_fetch_fails_without_a_code", "ROOT\\SECOND", kDevices, {{Op::SetupDiEnumDeviceInfo, 1, 0}},
+     false, SearchLine("ROOT\\SECOND"), false, ERROR_SUCCESS},
     {"a_hardware_id_read_fails_otherwise", "ROOT\\SECOND", kDevices,
-     {{Op::GetDeviceRegistryProperty, 4, ERROR_ACCESS_DENIED}}, false,
-     Search("ROOT\\SECOND") + Compare("MONITOR\\Default_Monitor") +
-         Failure("GetDeviceRegistryProperty", "Access is denied."),
+     {{Op::SetupDiGetDeviceRegistryPropertyA, 4, ERROR_ACCESS_DENIED}}, false,
+     SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") +
+         Report(kReadIdsLabel, ERROR_ACCESS_DENIED),
      false, ERROR_ACCESS_DENIED},
     {"a_read_asks_again_for_room_it_was_given", "ROOT\\SECOND", kDevices,
-     {{Op::GetDeviceRegistryProperty, 2, ERROR_INSUFFICIENT_BUFFER}}, false,
-     Search("ROOT\\SECOND") +
-         Failure("GetDeviceRegistryProperty", "The data area passed to a system call is too small."),
+     {{Op::SetupDiGetDeviceRegistryPropertyA, 2, ERROR_INSUFFICIENT_BUFFER}}, false,
+     SearchLine("ROOT\\SECOND") +
+         Report(kReadIdsLabel, ERROR_INSUFFICIENT_BUFFER),
      false, ERROR_INSUFFICIENT_BUFFER},
     {"a_read_fails_with_an_unknown_code", "ROOT\\SECOND", kDevices,
-     {{Op::GetDeviceRegistryProperty, 1, 0xE000020B}}, false,
-     Search("ROOT\\SECOND") + "GetDeviceRegistryProperty FAILURE: (0xe000020b)\r\n", false,
+     {{Op::SetupDiGetDeviceRegistryPropertyA, 1, 0xE000020B}}, false,
+     SearchLine("ROOT\\SECOND") + Report(kReadIdsLabel, 0xE000020B), false,
      0xE000020B},
     {"the_property_block_cannot_be_allocated", "ROOT\\SECOND", kDevices,
      {{Op::LocalAlloc, 1, ERROR_NOT_ENOUGH_MEMORY}}, false,
-     Search("ROOT\\SECOND") +
-         Failure("GetDeviceRegistryProperty",
-                 "Not enough memory resources are available to process this command."),
+     SearchLine("ROOT\\SECOND") +
+         Report(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY),
      false, ERROR_NOT_ENOUGH_MEMORY},
     {"data_without_a_terminator_still_matches", "ROOT\\UNTERMINATED",
      {{true, "ROOT\\UNTERMINATED"}}, {}, false,
-     Search("ROOT\\UNTERMINATED") + Compare("ROOT\\UNTERMINATED") + Found("ROOT\\UNTERMINATED"),
+     SearchLine("ROOT\\UNTERMINATED") + CompareLine("ROOT\\UNTERMINATED") + FoundLine("ROOT\\UNTERMINATED"),
      true, ERROR_SUCCESS},
     {"data_without_a_terminator_after_a_string", "ROOT\\ABSENT", {{true, std::string("A\0b", 3)}},
-     {}, false, Search("ROOT\\ABSENT") + Compare("A") + Compare("b") + kNoMore, false,
+     {}, false, SearchLine("ROOT\\ABSENT") + CompareLine("A") + CompareLine("b") + kNoMore, false,
      ERROR_NO_MORE_ITEMS},
     {"a_size_larger_than_the_data_it_fills", "ROOT\\X", {{true, MultiString({"ROOT\\X"}), 100u}},
-     {}, false, Search("ROOT\\X") + Compare("ROOT\\X") + Found("ROOT\\X"), true, ERROR_SUCCESS},
+     {}, false, SearchLine("ROOT\\X") + CompareLine("ROOT\\X") + FoundLine("ROOT\\X"), true, ERROR_SUCCESS},
     {"a_size_that_cuts_a_string_compared_as_cut", "ROOT\\X",
      {{true, MultiString({"ROOT\\XYZ"}), 6u}}, {}, false,
-     Search("ROOT\\X") + Compare("ROOT\\X") + Found("ROOT\\X"), true, ERROR_SUCCESS},
+     SearchLine("ROOT\\X") + CompareLine("ROOT\\X") + FoundLine("ROOT\\X"), true, ERROR_SUCCESS},
     {"a_size_no_block_can_hold", "ROOT\\X", {{true, MultiString({"ROOT\\X"}), MAXDWORD}}, {},
      false,
-     Search("ROOT\\X") +
-         Failure("GetDeviceRegistryProperty",
-                 "Not enough memory resources are available to process this command."),
+     SearchLine("ROOT\\X") +
+         Report(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY),
      false, ERROR_NOT_ENOUGH_MEMORY},
     {"the_walk_ends_at_the_first_empty_string", "ROOT\\ABSENT",
      {{true, std::string("A\0\0B\0\0", 6)}}, {}, false,
-     Search("ROOT\\ABSENT") + Compare("A") + kNoMore, false, ERROR_NO_MORE_ITEMS},
+     SearchLine("ROOT\\ABSENT") + CompareLine("A") + kNoMore, false, ERROR_NO_MORE_ITEMS},
 };
 
 class FindPresentDeviceTest : public testing::TestWithParam<SearchCase> {};
@@ -128,7 +120,7 @@ TEST_P(FindPresentDeviceTest, PrintsAndAnswers)
     EXPECT_EQ(c.answer, (bool)FindPresentDevice(c.id.c_str()));
     EXPECT_EQ(c.lastError, GetLastError());
     EXPECT_EQ(c.out, w.out);
-    ExpectReleased(w);
+    EXPECT_EQ("", Unreleased(w));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, FindPresentDeviceTest, testing::ValuesIn(kSearchCases), RowName());
@@ -142,7 +134,7 @@ TEST(FindPresentDevice, DoubleByteCharactersStayWhole)
     w.devices = {Ids({"root\\\x82\x61x"})};
     WorldScope scope(w);
     EXPECT_TRUE(FindPresentDevice("ROOT\\\x82\x61X"));
-    EXPECT_EQ(Search("ROOT\\\x82\x61X") + Compare("root\\\x82\x61x") + Found("ROOT\\\x82\x61X"), w.out);
+    EXPECT_EQ(SearchLine("ROOT\\\x82\x61X") + CompareLine("root\\\x82\x61x") + FoundLine("ROOT\\\x82\x61X"), w.out);
 }
 
 TEST(FindPresentDevice, OneSizingReadAndOneReadADevice)
@@ -153,6 +145,6 @@ TEST(FindPresentDevice, OneSizingReadAndOneReadADevice)
     EXPECT_FALSE(FindPresentDevice("ROOT\\ABSENT"));
     // Five devices with data take two reads and a block each; the one without IDs and the
     // one without data take a read.
-    EXPECT_EQ(12u, w.calls[Op::GetDeviceRegistryProperty]);
+    EXPECT_EQ(12u, w.calls[Op::SetupDiGetDeviceRegistryPropertyA]);
     EXPECT_EQ(5u, w.calls[Op::LocalAlloc]);
 }

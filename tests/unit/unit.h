@@ -1,6 +1,7 @@
 #pragma once
 
-#include "tests/support/standin.h"
+#include "tests/host/expected.h"
+#include "tests/host/invariants.h"
 
 #include <gtest/gtest.h>
 // After gtest, whose printers have members named Print, which installer.h makes a macro.
@@ -27,15 +28,6 @@ struct RowName {
 // A row as gtest shows it in a failure: by its name.
 #define PRINTS_AS_NAME(Row) \
     inline void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
-
-// Whatever the run, every block, device set and file search it took is given back.
-inline void ExpectReleased(const World &w)
-{
-    EXPECT_TRUE(w.blocks.empty()) << w.blocks.size() << " blocks still allocated";
-    EXPECT_EQ(0, w.badFrees) << "blocks released that were never allocated";
-    EXPECT_EQ(0, w.openSets) << "device sets left open";
-    EXPECT_EQ(0, w.openSearches) << "file searches left open";
-}
 
 // A multi-string from its strings, with the empty string that ends it.
 inline std::string MultiString(std::initializer_list<std::string> strings)

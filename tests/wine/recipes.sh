@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 x86=$(cd "$1" && pwd)
 x64=$(cd "$2" && pwd)
 arm64=$(cd "$3" && pwd)
-. "$root/tests/support/prefix.sh"
+. "$root/tests/wine/prefix.sh"
 fresh_prefix "$x64/recipes-prefix"
 export LC_ALL=en_US.UTF-8
 stage="$WINEPREFIX/drive_c/recipes"
@@ -52,7 +52,7 @@ forget() {
 
 for device in absent present; do
     if [ $device = present ]; then
-        wine "$x64/tests/support/add_device.exe" 'USB\VID_1234&PID_5678' >/dev/null ||
+        wine "$x64/tests/wine/add_device.exe" 'USB\VID_1234&PID_5678' >/dev/null ||
             fail "could not attach the device"
     fi
     for run in 'batch file:cmd /c C:\recipes\install.cmd' 'NSIS:C:\recipes\setup.exe /S'; do

@@ -7,11 +7,11 @@
 set -u
 build=$(cd "$1" && pwd)
 case=${2:-}
-support=$(cd "$(dirname "$0")/../support" && pwd)
-. "$support/prefix.sh"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/prefix.sh"
 if [ "$(basename "$build")" = arm64 ]; then
-    . "$support/arm64-wine.sh"
-    use_arm64_wine "$(cd "$support/../.." && pwd)" "$build"
+    . "$here/arm64-wine.sh"
+    use_arm64_wine "$(cd "$here/../.." && pwd)" "$build"
     trap leave_arm64_wine EXIT
 fi
 status=0

@@ -11,9 +11,9 @@
 // that failed wrote nothing.
 std::vector<std::string> PrintedLines(const World &w);
 
-// The line that reports a failure of label with code, as the world's output holds it:
-// the world's text for the code, or the code in hexadecimal where it has none.
-std::string ReportLine(const World &w, const char *label, DWORD code);
+// What the run still holds that it should have given back (blocks, device sets, file
+// searches), described; empty when it gave back everything.
+std::string Unreleased(const World &w);
 
 // Each invariant that the finished run breaks, described; empty when it broke none.
 std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError);

@@ -30,6 +30,22 @@ std::set<unsigned char> CodePage936LeadBytes()
     return lead;
 }
 
+const char *OpName(Op op)
+{
+#define AS_NAME(library, name) #name,
+    static const char *const names[] = {PLATFORM_OPERATIONS(AS_NAME)};
+#undef AS_NAME
+    return names[(int)op];
+}
+
+const char *OpLibrary(Op op)
+{
+#define AS_LIBRARY(library, name) #library,
+    static const char *const libraries[] = {PLATFORM_OPERATIONS(AS_LIBRARY)};
+#undef AS_LIBRARY
+    return libraries[(int)op];
+}
+
 std::vector<Fault> LibraryMissing(const char *library)
 {
     std::vector<Fault> faults;
@@ -112,7 +128,7 @@ WCHAR **WideArgumentVector(void)
 
 int PrintOutput(const char *format, ...)
 {
-    if (Fails(Op::Print))
+    if (Fails(Op::printf))
         return -1;
     va_list args;
     va_start(args, format);
@@ -167,7 +183,7 @@ DWORD FormatMessageA(DWORD flags, const void *source, DWORD messageId, DWORD lan
     if (flags != (FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM) || source ||
         languageId != MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT) || arguments)
         return Fail(ERROR_INVALID_PARAMETER);
-    if (Fails(Op::FormatMessage))
+    if (Fails(Op::FormatMessageA))
         return 0;
     auto text = world->texts.find(messageId);
     if (text == world->texts.end())
@@ -213,7 +229,7 @@ WCHAR *lstrcatW(WCHAR *destination, LPCWSTR source)
 HANDLE FindFirstFileW(LPCWSTR path, WIN32_FIND_DATAW *found)
 {
     world->searchedPaths.push_back(path);
-    if (Fails(Op::FindFirstFile))
+    if (Fails(Op::FindFirstFileW))
         return INVALID_HANDLE_VALUE;
     if (world->files.count(path) == 0) {
         world->lastError = ERROR_FILE_NOT_FOUND;
@@ -234,7 +250,7 @@ BOOL FindClose(HANDLE search)
 
 HWND FindWindowA(LPCSTR className, LPCSTR title)
 {
-    if (Fails(Op::FindWindow))
+    if (Fails(Op::FindWindowA))
         return NULL;
     for (size_t i = 0; className == NULL && i < world->windows.size(); i++)
         if (world->windows[i] == title)
@@ -250,7 +266,7 @@ LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM, LPARAM, UINT flag
     size_t index = (size_t)window - 1;
     if (flags != SMTO_ABORTIFHUNG || milliseconds == 0 || milliseconds > 10000)
         return Fail(ERROR_INVALID_PARAMETER);
-    if (Fails(Op::SendMessage))
+    if (Fails(Op::SendMessageTimeoutA))
         return 0;
     if (message == WM_CLOSE && index < world->windows.size()) {
         world->closed.push_back(world->windows[index]);
@@ -261,7 +277,7 @@ LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM, LPARAM, UINT flag
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-    if (Fails(Op::MessageBox))
+    if (Fails(Op::MessageBoxA))
         return 0;
     if (owner == NULL)
         world->boxes.push_back({text, caption, type, world->out.substr(0, world->delivered)});
@@ -271,7 +287,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 // Upper-cases ASCII letters and leaves double-byte characters whole, trail bytes too.
 LPSTR CharUpperA(LPSTR string)
 {
-    if (Fails(Op::CharUpper))
+    if (Fails(Op::CharUpperA))
         return NULL;
     for (char *at = string; *at != '\0'; at++) {
         if (IsDBCSLeadByte((BYTE)*at) && at[1] != '\0')
@@ -284,7 +300,7 @@ LPSTR CharUpperA(LPSTR string)
 
 HWINSTA GetProcessWindowStation(void)
 {
-    return Fails(Op::WindowStation) ? NULL : kStation;
+    return Fails(Op::GetProcessWindowStation) ? NULL : kStation;
 }
 
 BOOL GetUserObjectInformationA(HANDLE object, int index, PVOID information, DWORD size,
@@ -292,7 +308,7 @@ BOOL GetUserObjectInformationA(HANDLE object, int index, PVOID information, DWOR
 {
     if (object != kStation || index != UOI_FLAGS || size < sizeof(USEROBJECTFLAGS))
         return Fail(ERROR_INVALID_PARAMETER);
-    if (Fails(Op::StationFlags))
+    if (Fails(Op::GetUserObjectInformationA))
         return FALSE;
     USEROBJECTFLAGS *flags = (USEROBJECTFLAGS *)information;
     *flags = {FALSE, FALSE, world->stationVisible ? (DWORD)WSF_VISIBLE : 0};
@@ -307,7 +323,7 @@ HDEVINFO SetupDiGetClassDevsA(const GUID *classGuid, LPCSTR enumerator, HWND par
         world->lastError = ERROR_INVALID_PARAMETER;
         return INVALID_HANDLE_VALUE;
     }
-    if (Fails(Op::GetClassDevs))
+    if (Fails(Op::SetupDiGetClassDevsA))
         return INVALID_HANDLE_VALUE;
     world->openSets++;
     Succeed();
@@ -320,7 +336,7 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device)
         return Fail(ERROR_INVALID_HANDLE);
     if (device->cbSize != sizeof *device)
         return Fail(ERROR_INVALID_USER_BUFFER);
-    if (Fails(Op::EnumDeviceInfo, index))
+    if (Fails(Op::SetupDiEnumDeviceInfo, index))
         return FALSE;
     if (index >= world->devices.size())
         return Fail(ERROR_NO_MORE_ITEMS);
@@ -336,7 +352,7 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device, DW
         return Fail(ERROR_INVALID_HANDLE);
     if (device->DevInst >= world->devices.size() || property != SPDRP_HARDWAREID)
         return Fail(ERROR_INVALID_PARAMETER);
-    if (Fails(Op::GetDeviceRegistryProperty, device->DevInst))
+    if (Fails(Op::SetupDiGetDeviceRegistryPropertyA, device->DevInst))
         return FALSE;
     const Device &stored = world->devices[device->DevInst];
     if (!stored.hasIds)
@@ -359,8 +375,8 @@ BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
 {
     if (set != kDeviceSet || world->openSets == 0)
         return Fail(ERROR_INVALID_HANDLE);
-    world->openSets--;
-    return Succeed();
+    world->openSets--; // released, even where it reports a failure
+    return Fails(Op::SetupDiDestroyDeviceInfoList) ? FALSE : Succeed();
 }
 
 BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR infPath,
@@ -369,7 +385,7 @@ BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR
     if (parent != NULL)
         return Fail(ERROR_INVALID_PARAMETER);
     world->updates.push_back({hardwareId, infPath, flags});
-    if (Fails(Op::UpdateDriver))
+    if (Fails(Op::UpdateDriverForPlugAndPlayDevicesW))
         return FALSE;
     if (rebootRequired)
         *rebootRequired = world->rebootRequired;
@@ -384,7 +400,7 @@ BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR mediaLocation, DWORD mediaType, DW
         destinationSize != MAX_PATH || requiredSize || destinationComponent)
         return Fail(ERROR_INVALID_PARAMETER);
     world->copies.push_back(source);
-    if (Fails(Op::CopyOEMInf))
+    if (Fails(Op::SetupCopyOEMInfW))
         return FALSE;
     return Succeed();
 }

@@ -4,9 +4,9 @@
 // and open windows. Sanitizers catch what goes wrong in memory; the invariants that the
 // fault matrix judges its runs by catch what goes wrong in the run.
 #include "installer/installer.h"
-#include "tests/support/invariants.h"
-#include "tests/support/machine.h"
-#include "tests/support/standin.h"
+#include "tests/host/invariants.h"
+#include "tests/host/expected.h"
+#include "tests/host/standin.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdio.h>

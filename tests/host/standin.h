@@ -4,13 +4,27 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "operations.h"
+#include "platform/operations.h"
 
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+// Every operation that the stand-in can make fail, by its Win32 name.
+enum class Op {
+#define AS_ENUM(library, name) name,
+    PLATFORM_OPERATIONS(AS_ENUM)
+#undef AS_ENUM
+};
+inline constexpr Op kAllOps[] = {
+#define AS_OP(library, name) Op::name,
+    PLATFORM_OPERATIONS(AS_OP)
+#undef AS_OP
+};
+const char *OpName(Op op);
+const char *OpLibrary(Op op);
 
 // Makes the n-th call (1-based) of an operation fail with code; call 0 means every call.
 struct Fault {

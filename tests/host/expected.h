@@ -1,0 +1,43 @@
+// What the unit tests and the fuzzer expect, in one place: the machine they describe
+// (where the program and its INF sit, the wizard titles it closes, as ANSI bytes) and every
+// line a run prints, word for word, CR LF as text mode writes it.
+#pragma once
+
+#include "standin.h"
+
+#include <stdio.h>
+
+#include <string>
+
+inline constexpr char kProgram[] = "C:\\tools\\drvplant.exe";
+inline constexpr char16_t kInf[] = u"C:\\tools\\dev.inf";
+inline constexpr char kEnglishWizard[] = "Found New Hardware Wizard";
+inline constexpr char kChineseWizard[] =
+    "\xD5\xD2\xB5\xBD\xD0\xC2\xB5\xC4\xD3\xB2\xBC\xFE\xCF\xF2\xB5\xBC";
+
+inline constexpr char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
+inline constexpr char kSuccess[] = "Driver Installed successfully.\r\n";
+inline std::string SearchLine(const std::string &id) { return "Search for Device ID: [" + id + "]\r\n"; }
+inline std::string CompareLine(const std::string &id) { return "Compare device ID: [" + id + "]\r\n"; }
+inline std::string FoundLine(const std::string &id) { return "Found! [" + id + "]\r\n"; }
+
+// The report's form for a code without a text (or whose text could not be had).
+inline std::string HexReportLine(const char *label, DWORD code)
+{
+    char hex[32];
+    snprintf(hex, sizeof hex, "(0x%08x)\r\n", (unsigned)code);
+    return std::string(label) + " FAILURE: " + hex;
+}
+
+// The line that reports a failure of label with code on machine w: its text for the code
+// (which ends in CR LF, so a CR CR LF and an empty line follow), or the code in hexadecimal.
+inline std::string ReportLine(const World &w, const char *label, DWORD code)
+{
+    auto text = w.texts.find(code);
+    if (text == w.texts.end())
+        return HexReportLine(label, code);
+    std::string line = std::string(label) + " FAILURE: ";
+    for (char c : text->second + "\n")
+        line += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return line;
+}

@@ -1,0 +1,104 @@
+/* Checks that name their line and case, named cases, and text that grows; and the
+ * entry of every kit program. */
+#include "kit.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+static int checks, failures;
+/* The case that runs, as Wine's tests push a context: every failure names it. */
+static const char *caseGroup = "", *caseFilter, *caseName;
+static int failuresBefore;
+
+/* The shared start-up hands over the UTF-16 vector; the kit's programs read ANSI. */
+int main(int argc, char **argv);
+int wmain(int argc, wchar_t **wide)
+{
+    char **argv = (char **)calloc((size_t)argc + 1, sizeof *argv);
+    for (int i = 0; i < argc; i++) {
+        int size = WideCharToMultiByte(CP_ACP, 0, wide[i], -1, NULL, 0, NULL, NULL);
+        argv[i] = (char *)calloc((size_t)size + 1, 1);
+        WideCharToMultiByte(CP_ACP, 0, wide[i], -1, argv[i], size, NULL, NULL);
+    }
+    return main(argc, argv);
+}
+
+int CheckCounted(int ok, const char *file, int line)
+{
+    checks++;
+    if (!ok) {
+        failures++;
+        printf("%s:%d: %s/%s: check failed: ", file, line, caseGroup, caseName ? caseName : "-");
+    }
+    return ok;
+}
+
+static void PrintEscaped(const char *bytes)
+{
+    for (const unsigned char *at = (const unsigned char *)bytes; *at != '\0'; at++) {
+        if (*at == '\r')
+            printf("\\r");
+        else if (*at == '\n')
+            printf("\\n");
+        else if (*at < 0x20 || *at >= 0x7f)
+            printf("\\x%02X", *at);
+        else
+            printf("%c", *at);
+    }
+}
+
+void CheckBytesAt(const char *expected, const char *actual, const char *file, int line,
+                  const char *what)
+{
+    if (CheckCounted(strcmp(expected, actual) == 0, file, line))
+        return;
+    printf("%s\n  expected: \"", what);
+    PrintEscaped(expected);
+    printf("\"\n  actual:   \"");
+    PrintEscaped(actual);
+    printf("\"\n");
+}
+
+int CheckSummary(const char *group)
+{
+    printf("%s: %d checks, %d failed\n", group, checks, failures);
+    return failures == 0 ? 0 : 1;
+}
+
+void SelectCases(const char *group, const char *filter)
+{
+    caseGroup = group;
+    caseFilter = filter != NULL && filter[0] != '\0' ? filter : NULL;
+}
+
+int BeginCase(const char *name)
+{
+    if (caseFilter != NULL && strstr(name, caseFilter) == NULL)
+        return 0;
+    caseName = name;
+    failuresBefore = failures;
+    return 1;
+}
+
+void EndCase(void)
+{
+    printf("%s %s/%s\n", failures == failuresBefore ? "ok  " : "FAIL", caseGroup, caseName);
+    caseName = NULL;
+}
+
+void TextClear(Text *text)
+{
+    text->length = 0;
+    text->bytes[0] = '\0';
+}
+
+void TextAppend(Text *text, const char *bytes)
+{
+    size_t length = strlen(bytes);
+    if (length > sizeof text->bytes - 1 - text->length)
+        length = sizeof text->bytes - 1 - text->length;
+    memcpy(text->bytes + text->length, bytes, length);
+    text->length += length;
+    text->bytes[text->length] = '\0';
+}
+

@@ -1,0 +1,145 @@
+/* Files, and runs of a program with an exact command line: its output, status and box. */
+#include "kit.h"
+
+#include <string.h>
+#include <wchar.h>
+
+static void ReadAll(const wchar_t *path, Text *text)
+{
+    TextClear(text);
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    DWORD got;
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    while (text->length < sizeof text->bytes - 1 &&
+           ReadFile(file, text->bytes + text->length,
+                    (DWORD)(sizeof text->bytes - 1 - text->length), &got, NULL) &&
+           got > 0)
+        text->length += got;
+    text->bytes[text->length] = '\0';
+    CloseHandle(file);
+}
+
+void WriteFileBytes(const wchar_t *path, const char *bytes, size_t size)
+{
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    check(file != INVALID_HANDLE_VALUE && WriteFile(file, bytes, (DWORD)size, &written, NULL),
+          "writing %ls: error %lu", path, GetLastError());
+    CloseHandle(file);
+}
+
+int FileHasBytes(const wchar_t *path, const char *bytes, size_t size)
+{
+    static Text held;
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    ReadAll(path, &held);
+    return held.length == size && memcmp(held.bytes, bytes, size) == 0;
+}
+
+typedef struct {
+    const wchar_t *outPath;
+    HANDLE stop;
+    Outcome *outcome;
+} BoxWatch;
+
+/* Waits for the failure box, notes its text and what the output file held while it
+ * waited, then presses OK as a person would. */
+static DWORD WINAPI PressBoxOk(void *context)
+{
+    BoxWatch *watch = (BoxWatch *)context;
+    while (WaitForSingleObject(watch->stop, 20) == WAIT_TIMEOUT) {
+        HWND box = FindWindowW(L"#32770", L"Warning");
+        if (box == NULL)
+            continue;
+        GetDlgItemTextA(box, 0xFFFF, watch->outcome->boxText, sizeof watch->outcome->boxText);
+        watch->outcome->boxShown = 1;
+        ReadAll(watch->outPath, &watch->outcome->outAtBox);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        break;
+    }
+    return 0;
+}
+
+static HANDLE OpenStandardOutput(enum StandardOutput output, const wchar_t *outPath)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    switch (output) {
+    case kOutputToFile:
+        return CreateFileW(outPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           CREATE_ALWAYS, 0, NULL);
+    case kOutputToFullDisk:
+        return CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           &inherit, OPEN_EXISTING, 0, NULL);
+    case kOutputNone:
+        break;
+    }
+    return NULL;
+}
+
+void RunExact(const wchar_t *program, const wchar_t *commandLine, const wchar_t *directory,
+              enum StandardOutput output, const wchar_t *desktop, Outcome *outcome)
+{
+    static wchar_t line[4096], desktopName[MAX_PATH];
+    wchar_t outPath[MAX_PATH + 32];
+    memset(outcome, 0, sizeof *outcome);
+    outcome->status = MAXDWORD;
+    GetTempPathW(MAX_PATH, outPath);
+    wcscat(outPath, L"drvplant-suite-out.txt");
+    HANDLE out = OpenStandardOutput(output, outPath);
+
+    STARTUPINFOW startup;
+    memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    if (desktop != NULL) {
+        lstrcpynW(desktopName, desktop, MAX_PATH);
+        startup.lpDesktop = desktopName;
+    }
+    lstrcpynW(line, commandLine, sizeof line / sizeof line[0]); /* CreateProcessW writes to it */
+    PROCESS_INFORMATION process;
+    BoxWatch watch = {outPath, CreateEventW(NULL, TRUE, FALSE, NULL), outcome};
+    HANDLE watcher = CreateThread(NULL, 0, PressBoxOk, &watch, 0, NULL);
+    DWORD started = GetTickCount();
+    if (CreateProcessW(program, line, NULL, NULL, TRUE, 0, NULL, directory, &startup, &process)) {
+        int ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+        outcome->milliseconds = GetTickCount() - started;
+        check(ended, "%ls did not end within a minute", commandLine);
+        if (!ended)
+            TerminateProcess(process.hProcess, MAXDWORD);
+        GetExitCodeProcess(process.hProcess, &outcome->status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        check(0, "starting %ls: error %lu", commandLine, GetLastError());
+    }
+    SetEvent(watch.stop);
+    WaitForSingleObject(watcher, INFINITE);
+    CloseHandle(watcher);
+    CloseHandle(watch.stop);
+    if (out != NULL && out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    if (output == kOutputToFile)
+        ReadAll(outPath, &outcome->out);
+}
+
+const wchar_t *HiddenDesktop(void)
+{
+    static HWINSTA station;
+    if (station == NULL) {
+        /* The desktop is made inside the station while it is this process's own; both stay
+         * open, so they live as long as the suite. */
+        HWINSTA mine = GetProcessWindowStation();
+        station = CreateWindowStationW(L"Service-0x0-3e7$", 0, WINSTA_ALL_ACCESS, NULL);
+        check(station != NULL && SetProcessWindowStation(station),
+              "making a hidden window station: error %lu", GetLastError());
+        HDESK desktop = CreateDesktopW(L"Default", NULL, NULL, 0, GENERIC_ALL, NULL);
+        check(desktop != NULL, "making its desktop: error %lu", GetLastError());
+        SetProcessWindowStation(mine);
+    }
+    return L"Service-0x0-3e7$\\Default";
+}
+

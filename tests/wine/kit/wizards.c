@@ -1,0 +1,91 @@
+/* Wizard windows on threads of their own, which answer or hang. */
+#include "kit.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+struct Wizard {
+    const wchar_t *title;
+    HANDLE ready, hanging, release;
+    HANDLE thread;
+    HWND window;
+    volatile LONG closedByDrvplant;
+};
+
+static const UINT kTestCloses = WM_APP, kTestHangs = WM_APP + 1;
+
+static LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Wizard *wizard = (Wizard *)GetWindowLongPtrW(window, GWLP_USERDATA);
+    switch (message) {
+    case WM_CLOSE:
+        wizard->closedByDrvplant = 1;
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (message == kTestCloses) {
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == kTestHangs) { /* a program that has stopped reading its messages */
+        SetEvent(wizard->hanging);
+        WaitForSingleObject(wizard->release, INFINITE);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+static DWORD WINAPI RunWizard(void *context)
+{
+    Wizard *wizard = (Wizard *)context;
+    WNDCLASSW windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.lpfnWndProc = WizardProc;
+    windowClass.lpszClassName = L"DrvplantSuiteWizard";
+    RegisterClassW(&windowClass); /* fails harmlessly once registered */
+    wizard->window = CreateWindowExW(0, windowClass.lpszClassName, wizard->title,
+                                     WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    check(wizard->window != NULL, "creating the wizard window: error %lu", GetLastError());
+    SetWindowLongPtrW(wizard->window, GWLP_USERDATA, (LONG_PTR)wizard);
+    SetEvent(wizard->ready);
+    MSG message;
+    while (wizard->window != NULL && GetMessageW(&message, NULL, 0, 0) > 0)
+        DispatchMessageW(&message);
+    return 0;
+}
+
+Wizard *OpenWizard(const wchar_t *title)
+{
+    Wizard *wizard = (Wizard *)calloc(1, sizeof *wizard);
+    wizard->title = title;
+    wizard->ready = CreateEventW(NULL, TRUE, FALSE, NULL);
+    wizard->hanging = CreateEventW(NULL, TRUE, FALSE, NULL);
+    wizard->release = CreateEventW(NULL, TRUE, FALSE, NULL);
+    wizard->thread = CreateThread(NULL, 0, RunWizard, wizard, 0, NULL);
+    WaitForSingleObject(wizard->ready, INFINITE);
+    return wizard;
+}
+
+void HangWizard(Wizard *wizard)
+{
+    PostMessageW(wizard->window, kTestHangs, 0, 0);
+    WaitForSingleObject(wizard->hanging, INFINITE);
+}
+
+int CloseWizard(Wizard *wizard)
+{
+    SetEvent(wizard->release);
+    if (IsWindow(wizard->window))
+        PostMessageW(wizard->window, kTestCloses, 0, 0);
+    WaitForSingleObject(wizard->thread, INFINITE);
+    CloseHandle(wizard->thread);
+    CloseHandle(wizard->ready);
+    CloseHandle(wizard->hanging);
+    CloseHandle(wizard->release);
+    int closed = wizard->closedByDrvplant != 0;
+    free(wizard);
+    return closed;
+}
