@@ -14,6 +14,7 @@ int __cdecl __wgetmainargs(int *argc, wchar_t ***argv, wchar_t ***environment,
                            int expandWildcards, StartupInfo *info);
 void __cdecl exit(int status);
 int wmain(int argc, wchar_t **argv);
+void SeedStackCookie(void); /* windows_hardening.c */
 
 /* GCC's MinGW targets call this first thing in main, to run static constructors; there
  * are none to run. */
@@ -21,12 +22,14 @@ void __main(void)
 {
 }
 
-/* The entry of a GUI-subsystem exe. */
-void WinMainCRTStartup(void)
+/* The entry of a GUI-subsystem exe. Its own frame would hold the cookie from before the
+ * seeding, so it has none. */
+__attribute__((no_stack_protector)) void WinMainCRTStartup(void)
 {
     int argc;
     wchar_t **argv, **environment;
     StartupInfo info = {0};
+    SeedStackCookie();
     /* Only when msvcrt cannot allocate the vector; there is nothing to run then. */
     if (__wgetmainargs(&argc, &argv, &environment, 0, &info) < 0)
         exit(2);
