@@ -1,0 +1,40 @@
+/* Does a stack buffer overrun end the process at once? Built as every exe we ship is (the
+ * same start-up and flags), this runs itself with a text that fits its buffer and with one
+ * that overruns it, and checks how each run ended. */
+#include <string.h>
+#include "kit.h"
+
+/* A child run: copies argv[2] into a 16-byte buffer in a frame of its own (inlined, the
+ * buffer would sit far below main's cookie). */
+__attribute__((noinline)) static int Echo(const char *text)
+{
+    char buffer[16];
+    printf("started\n"); /* held in the buffer of standard output until an orderly exit */
+    strcpy(buffer, text);
+    return puts(buffer) < 0;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3)
+        return Echo(argv[2]);
+    static const struct {
+        const wchar_t *text;
+        DWORD status;
+        const char *out;
+    } runs[] = {
+        {L"fifteen_bytes..", 0, "started\r\nfifteen_bytes..\r\n"},
+        {L"forty_bytes_run_over_the_cookie_and_on..", STATUS_STACK_BUFFER_OVERRUN, ""},
+    };
+    wchar_t self[MAX_PATH], line[2 * MAX_PATH];
+    GetModuleFileNameW(NULL, self, MAX_PATH);
+    for (size_t i = 0; i < sizeof runs / sizeof runs[0]; i++) {
+        Outcome outcome;
+        lstrcatW(lstrcatW(lstrcatW(lstrcpyW(line, L"\""), self), L"\" echo "), runs[i].text);
+        RunExact(self, line, NULL, kOutputToFile, NULL, &outcome);
+        check(outcome.status == runs[i].status, "%ls ended with 0x%lx", runs[i].text,
+              outcome.status);
+        check_bytes(runs[i].out, outcome.out.bytes, "its output");
+    }
+    return CheckSummary("mitigations");
+}
