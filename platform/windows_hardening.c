@@ -1,7 +1,7 @@
 /* What every exe we build carries against memory corruption: the stack cookie that
  * -fstack-protector-strong checks, its failure path, the no-op checks that Control Flow
  * Guard calls until the loader puts its own in, and the load configuration through which
- * the loader finds both. lld fills in the guard tables and flags. */
+ * the loader finds both. lld supplies the guard table and flags. */
 #include <windows.h>
 #include <stddef.h>
 #include <stdint.h>
@@ -52,18 +52,18 @@ typedef struct {
     IMAGE_LOAD_CONFIG_DIRECTORY head; /* MinGW's headers end it at SEHandlerCount */
     uintptr_t GuardCFCheckFunctionPointer, GuardCFDispatchFunctionPointer;
     uintptr_t GuardCFFunctionTable, GuardCFFunctionCount;
-    uintptr_t GuardFlags; /* a DWORD: on x64 its upper half is padding past Size */
+    uintptr_t GuardFlags; /* a DWORD: on 64-bit its upper half is padding past Size */
 } LoadConfiguration;
 
 #ifdef _WIN64
-#define SIZE (offsetof(LoadConfiguration, GuardFlags) + sizeof(DWORD))
+#define CONFIG_SIZE (offsetof(LoadConfiguration, GuardFlags) + sizeof(DWORD))
 #else
-/* Windows XP accepts 64 bytes only; that ends with the cookie, and x86 has no CFG. */
-#define SIZE offsetof(IMAGE_LOAD_CONFIG_DIRECTORY, SEHandlerTable)
+/* Windows XP expects 64 bytes on x86; they end with the cookie, and x86 has no CFG. */
+#define CONFIG_SIZE offsetof(IMAGE_LOAD_CONFIG_DIRECTORY, SEHandlerTable)
 #endif
 
 const LoadConfiguration _load_config_used = {
-    .head = {.Size = SIZE, .SecurityCookie = (uintptr_t)&__stack_chk_guard},
+    .head = {.Size = CONFIG_SIZE, .SecurityCookie = (uintptr_t)&__stack_chk_guard},
     .GuardCFCheckFunctionPointer = (uintptr_t)&__guard_check_icall_fptr,
     .GuardCFDispatchFunctionPointer = DISPATCH,
     .GuardCFFunctionTable = (uintptr_t)__guard_fids_table,
