@@ -2,11 +2,12 @@
 # make deps       install what building and testing need on Debian 12 (as root)
 # make demo       deps, then both jobs of the program in a throwaway Wine prefix
 # make test       deps, then every suite below but bench
-# make unit       unit tests, plain and sanitized         CASE='*absent*' (a gtest filter)
+# make unit       unit tests, plain and sanitized
 # make wine       one exe under Wine: ARCH=x86, x64 or arm64 (under an arm64 Debian root
-#                 with qemu, made the first time)          CASE=forced (part of a case name)
+#                 with qemu, made the first time)
+#                 Both take CASE=absent: only the cases whose name contains it.
 # make recipes    the README's batch-file and NSIS recipes under Wine
-# make release    both exes' format, imports and size; the release archive, rebuilt
+# make release    the exes' format, imports, hardening and size; the release archive, rebuilt
 #                 bit for bit from two clones, and signed with a throwaway certificate
 # make fuzz       fuzz whole runs for FUZZ_SECONDS (60), then report coverage
 # make bench      drvplant against a reference under Wine: BENCH_DEVICES (500), BENCH_PAIRS (5)
@@ -49,8 +50,8 @@ test: deps
 unit:
 	$(STEP) "Building the unit tests" $(LOGS)/host.log tools/build.sh host
 	$(STEP) "Building the sanitized unit tests" $(LOGS)/host-sanitize.log tools/build.sh host-sanitize
-	build/host/tests/unit/unit_tests --gtest_brief=1 $(if $(CASE),--gtest_filter='$(CASE)')
-	build/host-sanitize/tests/unit/unit_tests --gtest_brief=1 $(if $(CASE),--gtest_filter='$(CASE)')
+	build/host/tests/unit/unit_tests --gtest_brief=1 $(if $(CASE),--gtest_filter='*$(CASE)*')
+	build/host-sanitize/tests/unit/unit_tests --gtest_brief=1 $(if $(CASE),--gtest_filter='*$(CASE)*')
 
 wine:
 	$(STEP) "Building the $(ARCH) exe and its Wine tests" $(LOGS)/$(ARCH).log tools/build.sh $(ARCH)

@@ -19,19 +19,23 @@ target_link_libraries(startup INTERFACE kernel32 msvcrt)
 # Hardening, the same for every exe we build: stack cookies the code checks and the loader
 # randomises (platform/windows_hardening.c), ASLR with relocations and DEP (lld's defaults),
 # no SEH handlers on x86, Control Flow Guard on x64 and ARM64, CET shadow stacks on x64.
-# Subsystem versions stay at the oldest Windows each exe runs on (XP, XP x64).
+# The headers name the oldest Windows each exe runs on: XP (5.1), XP x64 (5.2).
 target_sources(startup INTERFACE ${CMAKE_SOURCE_DIR}/platform/windows_hardening.c)
 set(hardening -fstack-protector-strong)
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86)
-    target_link_options(startup INTERFACE -Wl,--no-seh
-        -Wl,--major-subsystem-version=5 -Wl,--minor-subsystem-version=1)
+    target_link_options(startup INTERFACE -Wl,--no-seh)
+    set(oldest_windows 1)
 else()
     list(APPEND hardening "SHELL:-Xclang -cfguard")
     target_link_options(startup INTERFACE -Wl,--Xlink=/guard:cf)
 endif()
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL AMD64)
-    target_link_options(startup INTERFACE -Wl,--Xlink=/cetcompat
-        -Wl,--major-subsystem-version=5 -Wl,--minor-subsystem-version=2)
+    target_link_options(startup INTERFACE -Wl,--Xlink=/cetcompat)
+    set(oldest_windows 2)
+endif()
+if(DEFINED oldest_windows)
+    target_link_options(startup INTERFACE -Wl,--major-subsystem-version=5,--major-os-version=5
+        -Wl,--minor-subsystem-version=${oldest_windows},--minor-os-version=${oldest_windows})
 endif()
 target_compile_options(startup INTERFACE ${hardening})
 target_compile_options(installer PUBLIC ${hardening})

@@ -16,8 +16,8 @@ void __cdecl exit(int status);
 int wmain(int argc, wchar_t **argv);
 void SeedStackCookie(void); /* windows_hardening.c */
 
-/* GCC's MinGW targets call this first thing in main, to run static constructors; there
- * are none to run. */
+/* GCC's MinGW targets, and clang's for x64, call this first thing in main, to run static
+ * constructors; there are none to run. */
 void __main(void)
 {
 }

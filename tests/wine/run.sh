@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs the integration suite against the drvplant.exe in build directory $1 (x86, x64, or
 # arm64 under the arm64 Wine of an arm64 Debian root), in a throwaway Wine prefix, once
-# per locale whose code page the suite needs, and once more per Windows version; then
-# reads back the exe's manifest and version resource. With $2, only the cases whose name
+# per locale whose code page the suite needs, and once more per Windows version; reads
+# back the exe's manifest and version resource, and sees its stack cookie at work. With $2, only the cases whose name
 # contains it run. Each case prints "ok" or "FAIL" with its group and name.
 set -u
 build=$(cd "$1" && pwd)
@@ -25,6 +25,7 @@ for run in en_US:english zh_CN:chinese ja_JP:japanese; do
 done
 LC_ALL=en_US.UTF-8 wine "$build/tests/wine/identity.exe" "$(winepath -w "$build/drvplant.exe")" \
     "$case" || status=1
+LC_ALL=en_US.UTF-8 wine "$build/tests/wine/mitigations.exe" "$case" || status=1
 # The prefix plays Windows 7; the English cases again as Windows 10, and for the x86 exe as
 # Windows XP, which needs a 32-bit prefix.
 echo "as Windows 10:"
