@@ -9,14 +9,15 @@ struct ReportCase {
 };
 PRINTS_AS_NAME(ReportCase)
 
+// Each label that the installer uses, as callers' logs show it.
 static const ReportCase kReportCases[] = {
-    {"system_text", "EnumDeviceInfo", ERROR_NO_MORE_ITEMS, {},
+    {"system_text", kNextDeviceLabel, ERROR_NO_MORE_ITEMS, {},
      "EnumDeviceInfo FAILURE: No more data available.\r\r\n\r\n"},
-    {"code_zero_is_reported_too", "GetDeviceRegistryProperty", ERROR_SUCCESS, {},
+    {"code_zero_is_reported_too", kReadIdsLabel, ERROR_SUCCESS, {},
      "GetDeviceRegistryProperty FAILURE: The operation completed successfully.\r\r\n\r\n"},
-    {"setupapi_code_without_text", "UpdateDriverForPlugAndPlayDevices", 0xE000020B, {},
+    {"setupapi_code_without_text", kForceLabel, 0xE000020B, {},
      "UpdateDriverForPlugAndPlayDevices FAILURE: (0xe000020b)\r\n"},
-    {"code_without_text_zero_filled", "GetClassDevs(All Present Devices)", 7, {},
+    {"code_without_text_zero_filled", kListDevicesLabel, 7, {},
      "GetClassDevs(All Present Devices) FAILURE: (0x00000007)\r\n"},
     {"text_cannot_be_had", "EnumDeviceInfo", ERROR_ACCESS_DENIED,
      {{Op::FormatMessageA, 0, ERROR_NOT_ENOUGH_MEMORY}}, "EnumDeviceInfo FAILURE: (0x00000005)\r\n"},
