@@ -18,28 +18,28 @@ static const char kWalkedAllThenLine[] = "EnumDeviceInfo FAILURE: No more data a
                                          "Error-Install Driver Failed!\r\n";
 
 /* key: the registry key below HKLM\Software that installing it writes. */
-#define SUITE_INF(key)                                                 \
-    "[Version]\r\n"                                                    \
-    "Signature=\"$Windows NT$\"\r\n"                                   \
-    "Class=System\r\n"                                                 \
-    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"             \
-    "Provider=drvplant suite\r\n"                                      \
-    "DriverVer=12/07/2026,1.0.0.0\r\n"                                 \
-    "\r\n"                                                             \
-    "[Manufacturer]\r\n"                                               \
-    "drvplant suite=Models\r\n"                                        \
-    "\r\n"                                                             \
-    "[Models]\r\n"                                                     \
-    "suite device=Install,ROOT\\DRVPLANT_TEST\r\n"                     \
-    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n"                   \
-    "\r\n"                                                             \
-    "[Install]\r\n"                                                    \
-    "AddReg=Install.AddReg\r\n"                                        \
-    "\r\n"                                                             \
-    "[Install.Services]\r\n"                                           \
-    "AddService=,2\r\n"                                                \
-    "\r\n"                                                             \
-    "[Install.AddReg]\r\n"                                             \
+#define SUITE_INF(key)                                     \
+    "[Version]\r\n"                                        \
+    "Signature=\"$Windows NT$\"\r\n"                       \
+    "Class=System\r\n"                                     \
+    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n" \
+    "Provider=drvplant suite\r\n"                          \
+    "DriverVer=12/07/2026,1.0.0.0\r\n"                     \
+    "\r\n"                                                 \
+    "[Manufacturer]\r\n"                                   \
+    "drvplant suite=Models\r\n"                            \
+    "\r\n"                                                 \
+    "[Models]\r\n"                                         \
+    "suite device=Install,ROOT\\DRVPLANT_TEST\r\n"         \
+    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n"       \
+    "\r\n"                                                 \
+    "[Install]\r\n"                                        \
+    "AddReg=Install.AddReg\r\n"                            \
+    "\r\n"                                                 \
+    "[Install.Services]\r\n"                               \
+    "AddService=,2\r\n"                                    \
+    "\r\n"                                                 \
+    "[Install.AddReg]\r\n"                                 \
     "HKLM,Software\\" key ",Installed,,\"yes\"\r\n"
 static const char kInf[] = SUITE_INF("drvplant-suite");
 /* The same INF with another key: one that somebody else placed. */
@@ -293,11 +293,12 @@ static void PrepareFiles(const wchar_t *drvplant, const wchar_t *oldLoader, cons
     MakeFolders(L"C:\\Lukasz\\s");
     WriteFileBytes(L"C:\\Lukasz\\s\\test.inf", kDecoyInf, sizeof kDecoyInf - 1);
     /* A DLL that leaves a mark when loaded, under each name beside the planted exes. */
-    for (size_t i = 0; kPlantedNames[i] != NULL; i++) {
-        wchar_t path[MAX_PATH];
-        CopyOrFail(mark, wcscat(wcscat(wcscat(wcscpy(path, PLANTED), L"\\"), kPlantedNames[i]), L".dll"));
-        CopyOrFail(mark, wcscat(wcscat(wcscat(wcscpy(path, PLANTED_OLD), L"\\"), kPlantedNames[i]), L".dll"));
-    }
+    for (size_t f = 0; f < 2; f++)
+        for (size_t i = 0; kPlantedNames[i] != NULL; i++) {
+            wchar_t path[MAX_PATH];
+            wcscat(wcscat(wcscpy(path, f == 0 ? PLANTED : PLANTED_OLD), L"\\"), kPlantedNames[i]);
+            CopyOrFail(mark, wcscat(path, L".dll"));
+        }
 }
 
 static int IsSuiteDevice(const char *id, void *found)
@@ -330,25 +331,24 @@ static void PrepareDevices(void)
 /* Setup programs run us from the user's temporary folder, named after the user in any
  * script: code page 1252 holds none of these names, and Devanagari has no ANSI code page.
  * The output is as from any folder, and it is our INF that lands, never the look-alike's. */
-#define FOLDER_CASES(prefix, folder)                                                             \
-    {.name = prefix "_folder_forced", .program = folder L"\\drvplant.exe",                       \
-     .commandLine = FORCING(folder), .directory = L"C:\\elsewhere", FORCED},                   \
-    {.name = prefix "_folder_pre_installed", .program = folder L"\\drvplant.exe",                \
+#define FOLDER_CASES(prefix, folder)                                              \
+    {.name = prefix "_folder_forced", .program = folder L"\\drvplant.exe",        \
+     .commandLine = FORCING(folder), .directory = L"C:\\elsewhere", FORCED},      \
+    {.name = prefix "_folder_pre_installed", .program = folder L"\\drvplant.exe", \
      .commandLine = PRE_INSTALLING(folder), .directory = L"C:\\elsewhere", PRE_INSTALLED}
 /* A planted DLL beside the exe and Wine told to prefer such native copies from the
  * program's folder, as Windows does: once for the exe as it runs where
  * SetDefaultDllDirectories exists, once as on older Windows. */
+#define NATIVE_FIRST .overrides = kPlantedNames, .loadOrder = L"native,builtin"
 #define PLANTED_CASES(prefix, folder)                                                            \
     {.name = prefix "_usage", .program = folder L"\\drvplant.exe", .directory = folder, USAGE,   \
-     .overrides = kPlantedNames, .loadOrder = L"native,builtin"},                              \
-    {.name = prefix "_forced", .program = folder L"\\drvplant.exe", .commandLine = FORCING(folder), \
-     .directory = folder, FORCED, .overrides = kPlantedNames, .loadOrder = L"native,builtin"},   \
+     NATIVE_FIRST},                                                                              \
+    {.name = prefix "_forced", .program = folder L"\\drvplant.exe",                              \
+     .commandLine = FORCING(folder), .directory = folder, FORCED, NATIVE_FIRST},                 \
     {.name = prefix "_pre_installed", .program = folder L"\\drvplant.exe",                       \
-     .commandLine = PRE_INSTALLING(folder), .directory = folder, PRE_INSTALLED,                \
-     .overrides = kPlantedNames, .loadOrder = L"native,builtin"},                              \
+     .commandLine = PRE_INSTALLING(folder), .directory = folder, PRE_INSTALLED, NATIVE_FIRST},    \
     {.name = prefix "_failed_pre_installation", .program = folder L"\\drvplant.exe",             \
-     .commandLine = FAILING(folder), .directory = folder, BOX, .overrides = kPlantedNames,     \
-     .loadOrder = L"native,builtin"}
+     .commandLine = FAILING(folder), .directory = folder, BOX, NATIVE_FIRST}
 
 static void EnglishCases(void)
 {

@@ -1,14 +1,15 @@
-/* A small kit for driving the real drvplant.exe under Wine: exact command lines, present
- * devices, window stations, wizard windows, the message box, named cases, and checks that
- * name their line. Plain C on the system's C runtime alone, so that any Windows toolchain
- * builds it. Nothing here hands the C runtime a va_list: some Wine builds read one wrongly. */
+/* A small kit for driving the real drvplant.exe under Wine: checks that name their line
+ * and case, and named cases (checks.c); files, exact command lines, the message box and
+ * window stations (runs.c); present devices (devices.c); wizard windows (wizards.c).
+ * Plain C on the system's C runtime alone, so that any Windows toolchain builds it.
+ * Nothing here hands the C runtime a va_list: some Wine builds read one wrongly. */
 #pragma once
 
 #include <windows.h>
 #include <stdio.h>
 
-/* Like Wine's ok(): counts, and on failure prints the caller's file and line, then the
- * message. */
+/* Like Wine's ok(): counts, and on failure prints the caller's file and line and the case
+ * that runs (as winetest_push_context would), then the message. */
 int CheckCounted(int ok, const char *file, int line);
 #define check(ok, ...)                                                                   \
     (CheckCounted((ok) != 0, __FILE__, __LINE__) ? (void)0                               \
