@@ -41,3 +41,9 @@ inline std::string ReportLine(const World &w, const char *label, DWORD code)
         line += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return line;
 }
+
+// The same on a machine with the stand-in's usual texts.
+inline std::string ReportLine(const char *label, DWORD code)
+{
+    return ReportLine(World(), label, code);
+}

@@ -4,7 +4,7 @@ static const std::string kFoundWalk = SearchLine("ROOT\\SAMPLEDEV") + CompareLin
                                       CompareLine("root\\sampledev") + FoundLine("ROOT\\SAMPLEDEV");
 static const std::string kAbsentWalk = SearchLine("ROOT\\ABSENT") + CompareLine("PCI\\VEN_8086") +
                                        CompareLine("root\\sampledev") +
-                                       ReportLine(World(), kNextDeviceLabel, ERROR_NO_MORE_ITEMS);
+                                       ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS);
 static const std::vector<std::string> kForcing = {kProgram, "dev.inf", "ROOT\\SAMPLEDEV"};
 static const std::vector<std::string> kPreInstalling = {kProgram, "dev.inf", "ROOT\\ABSENT"};
 static const Fault kCopyFails = {Op::SetupCopyOEMInfW, 0, 0xE0000000};
@@ -45,7 +45,8 @@ PRINTS_AS_NAME(InstallCase)
 static const InstallCase kInstallCases[] = {
     {.name = "no_argument", .args = {kProgram}, .out = kUsage, .status = 2},
     {.name = "one_argument", .args = {kProgram, "dev.inf"}, .out = kUsage, .status = 2},
-    {.name = "three_arguments", .args = {kProgram, "dev.inf", "ROOT\\SAMPLEDEV", "x"}, .out = kUsage,
+    {.name = "three_arguments", .args = {kProgram, "dev.inf", "ROOT\\SAMPLEDEV", "x"},
+     .out = kUsage,
      .status = 2},
     {.name = "empty_command_line", .args = {}, .out = kUsage, .status = 2},
     {.name = "inf_path_names_nothing", .args = {kProgram, "other.inf", "ROOT\\SAMPLEDEV"},
@@ -59,7 +60,7 @@ static const InstallCase kInstallCases[] = {
     {.name = "forced_update_denied_its_restart_request_unheard",
      .faults = {{Op::UpdateDriverForPlugAndPlayDevicesW, 0, ERROR_ACCESS_DENIED}},
      .rebootRequired = TRUE,
-     .out = kFoundWalk + ReportLine(World(), kForceLabel, ERROR_ACCESS_DENIED), .status = 2,
+     .out = kFoundWalk + ReportLine(kForceLabel, ERROR_ACCESS_DENIED), .status = 2,
      .installed = kForced},
     {.name = "absent_device_inf_pre_installed", .args = kPreInstalling, .rebootRequired = TRUE,
      .out = kAbsentWalk + kSuccess, .status = 0, .installed = kCopied},
@@ -76,9 +77,11 @@ static const InstallCase kInstallCases[] = {
     {.name = "failed_pre_installation_where_nobody_sees_a_box", .args = kPreInstalling,
      .faults = {kCopyFails}, .stationVisible = false,
      .out = kAbsentWalk + "Error-Install Driver Failed!\r\n", .status = 2, .installed = kCopied},
-    {.name = "forced_where_nobody_sees_a_box", .stationVisible = false, .out = kFoundWalk + kSuccess,
+    {.name = "forced_where_nobody_sees_a_box", .stationVisible = false, .out = kFoundWalk +
+        kSuccess,
      .status = 0, .installed = kForced},
-    {.name = "pre_installed_where_nobody_sees_a_box", .args = kPreInstalling, .stationVisible = false,
+    {.name = "pre_installed_where_nobody_sees_a_box", .args = kPreInstalling,
+     .stationVisible = false,
      .out = kAbsentWalk + kSuccess, .status = 0, .installed = kCopied},
     {.name = "window_station_unknown_the_box", .args = kPreInstalling,
      .faults = {kCopyFails, {Op::GetProcessWindowStation, 0, ERROR_ACCESS_DENIED}},
@@ -88,13 +91,13 @@ static const InstallCase kInstallCases[] = {
      .stationVisible = false, .out = kAbsentWalk, .status = 2, .installed = kBoxShown},
     // System DLLs that cannot be had: each operation fails with the loader's code.
     {.name = "setupapi_missing_reported_then_no_box_can_help", .faults = LibraryMissing("setupapi"),
-     .out = ReportLine(World(), kListDevicesLabel, ERROR_MOD_NOT_FOUND), .status = 2,
+     .out = ReportLine(kListDevicesLabel, ERROR_MOD_NOT_FOUND), .status = 2,
      .installed = kBoxShown},
     // Without upper-casing the stored lower-case ID cannot match: pre-installed instead.
     {.name = "user32_missing_wizard_stays_nothing_upper_cased", .windows = {kEnglishWizard},
      .faults = LibraryMissing("user32"),
      .out = SearchLine("ROOT\\SAMPLEDEV") + CompareLine("PCI\\VEN_8086") +
-            CompareLine("root\\sampledev") + ReportLine(World(), kNextDeviceLabel, ERROR_NO_MORE_ITEMS) +
+            CompareLine("root\\sampledev") + ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS) +
             kSuccess,
      .status = 0, .installed = kCopied},
     {.name = "user32_missing_and_the_copy_fails_no_box_status_2", .args = kPreInstalling,

@@ -1,7 +1,5 @@
 #include "unit.h"
 
-static std::string Report(const char *label, DWORD code) { return ReportLine(World(), label, code); }
-
 // Hardware IDs as a machine reports them, in walk order.
 static const std::vector<Device> kDevices = {
     Ids({"MONITOR\\Default_Monitor"}),
@@ -12,11 +10,14 @@ static const std::vector<Device> kDevices = {
     {true, ""},                   // a property without data
     Ids({"ROOT\\SAMPLEDEV", "ROOT\\SECOND"}),
 };
-static const std::string kWalkAll = CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
-                                    CompareLine("ROOT\\SECOND") + CompareLine("PCI\\LATER") +
-                                    CompareLine("root\\sampledev") + CompareLine("ROOT\\SAMPLEDEV") +
-                                    CompareLine("ROOT\\SECOND");
-static const std::string kNoMore = Report(kNextDeviceLabel, ERROR_NO_MORE_ITEMS);
+static const std::string kWalkAll =
+    CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
+    CompareLine("ROOT\\SECOND") + CompareLine("PCI\\LATER") + CompareLine("root\\sampledev") +
+    CompareLine("ROOT\\SAMPLEDEV") + CompareLine("ROOT\\SECOND");
+static const std::string kSecondIdFound =
+    SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") +
+    CompareLine("PCI\\VEN_8086") + CompareLine("ROOT\\SECOND") + FoundLine("ROOT\\SECOND");
+static const std::string kNoMore = ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS);
 
 struct SearchCase {
     const char *name;
@@ -35,11 +36,10 @@ static const SearchCase kSearchCases[] = {
     {"no_device_carries_it", "ROOT\\ABSENT", kDevices, {}, false,
      SearchLine("ROOT\\ABSENT") + kWalkAll + kNoMore, false, ERROR_NO_MORE_ITEMS},
     {"second_id_of_a_device", "ROOT\\SECOND", kDevices, {}, false,
-     SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
-         CompareLine("ROOT\\SECOND") + FoundLine("ROOT\\SECOND"),
-     true, ERROR_SUCCESS},
+     kSecondIdFound, true, ERROR_SUCCESS},
     {"stored_in_lower_case", "ROOT\\SAMPLEDEV", kDevices, {}, false,
-     SearchLine("ROOT\\SAMPLEDEV") + CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
+     SearchLine("ROOT\\SAMPLEDEV") + CompareLine("MONITOR\\Default_Monitor") +
+         CompareLine("PCI\\VEN_8086") +
          CompareLine("ROOT\\SECOND") + CompareLine("PCI\\LATER") + CompareLine("root\\sampledev") +
          FoundLine("ROOT\\SAMPLEDEV"),
      true, ERROR_SUCCESS},
@@ -48,45 +48,42 @@ static const SearchCase kSearchCases[] = {
     {"no_devices_at_all", "ROOT\\ABSENT", {}, {}, false, SearchLine("ROOT\\ABSENT") + kNoMore, false,
      ERROR_NO_MORE_ITEMS},
     {"a_match_where_success_keeps_the_sizing_reads_code", "ROOT\\SECOND", kDevices, {}, true,
-     SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") + CompareLine("PCI\\VEN_8086") +
-         CompareLine("ROOT\\SECOND") + FoundLine("ROOT\\SECOND"),
-     true, ERROR_SUCCESS},
+     kSecondIdFound, true, ERROR_SUCCESS},
     {"no_match_where_success_keeps_codes", "ROOT\\ABSENT", kDevices, {}, true,
      SearchLine("ROOT\\ABSENT") + kWalkAll + kNoMore, false, ERROR_NO_MORE_ITEMS},
     {"every_write_fails_a_match_is_still_a_match", "ROOT\\SECOND", kDevices,
      {{Op::printf, 0, ERROR_DISK_FULL}}, true, "", true, ERROR_SUCCESS},
     {"the_set_cannot_be_opened", "ROOT\\SECOND", kDevices,
      {{Op::SetupDiGetClassDevsA, 0, ERROR_ACCESS_DENIED}}, false,
-     Report(kListDevicesLabel, ERROR_ACCESS_DENIED), false, ERROR_ACCESS_DENIED},
+     ReportLine(kListDevicesLabel, ERROR_ACCESS_DENIED), false, ERROR_ACCESS_DENIED},
     {"the_second_fetch_fails", "ROOT\\SECOND", kDevices,
      {{Op::SetupDiEnumDeviceInfo, 2, ERROR_INVALID_HANDLE}}, false,
      SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") +
-         Report(kNextDeviceLabel, ERROR_INVALID_HANDLE),
+         ReportLine(kNextDeviceLabel, ERROR_INVALID_HANDLE),
      false, ERROR_INVALID_HANDLE},
     {"a_fetch_fails_without_a_code", "ROOT\\SECOND", kDevices, {{Op::SetupDiEnumDeviceInfo, 1, 0}},
      false, SearchLine("ROOT\\SECOND"), false, ERROR_SUCCESS},
     {"a_hardware_id_read_fails_otherwise", "ROOT\\SECOND", kDevices,
      {{Op::SetupDiGetDeviceRegistryPropertyA, 4, ERROR_ACCESS_DENIED}}, false,
      SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") +
-         Report(kReadIdsLabel, ERROR_ACCESS_DENIED),
+         ReportLine(kReadIdsLabel, ERROR_ACCESS_DENIED),
      false, ERROR_ACCESS_DENIED},
     {"a_read_asks_again_for_room_it_was_given", "ROOT\\SECOND", kDevices,
      {{Op::SetupDiGetDeviceRegistryPropertyA, 2, ERROR_INSUFFICIENT_BUFFER}}, false,
-     SearchLine("ROOT\\SECOND") +
-         Report(kReadIdsLabel, ERROR_INSUFFICIENT_BUFFER),
+     SearchLine("ROOT\\SECOND") + ReportLine(kReadIdsLabel, ERROR_INSUFFICIENT_BUFFER),
      false, ERROR_INSUFFICIENT_BUFFER},
     {"a_read_fails_with_an_unknown_code", "ROOT\\SECOND", kDevices,
      {{Op::SetupDiGetDeviceRegistryPropertyA, 1, 0xE000020B}}, false,
-     SearchLine("ROOT\\SECOND") + Report(kReadIdsLabel, 0xE000020B), false,
+     SearchLine("ROOT\\SECOND") + ReportLine(kReadIdsLabel, 0xE000020B), false,
      0xE000020B},
     {"the_property_block_cannot_be_allocated", "ROOT\\SECOND", kDevices,
      {{Op::LocalAlloc, 1, ERROR_NOT_ENOUGH_MEMORY}}, false,
-     SearchLine("ROOT\\SECOND") +
-         Report(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY),
+     SearchLine("ROOT\\SECOND") + ReportLine(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY),
      false, ERROR_NOT_ENOUGH_MEMORY},
     {"data_without_a_terminator_still_matches", "ROOT\\UNTERMINATED",
      {{true, "ROOT\\UNTERMINATED"}}, {}, false,
-     SearchLine("ROOT\\UNTERMINATED") + CompareLine("ROOT\\UNTERMINATED") + FoundLine("ROOT\\UNTERMINATED"),
+     SearchLine("ROOT\\UNTERMINATED") + CompareLine("ROOT\\UNTERMINATED") +
+         FoundLine("ROOT\\UNTERMINATED"),
      true, ERROR_SUCCESS},
     {"data_without_a_terminator_after_a_string", "ROOT\\ABSENT", {{true, std::string("A\0b", 3)}},
      {}, false, SearchLine("ROOT\\ABSENT") + CompareLine("A") + CompareLine("b") + kNoMore, false,
@@ -98,8 +95,7 @@ static const SearchCase kSearchCases[] = {
      SearchLine("ROOT\\X") + CompareLine("ROOT\\X") + FoundLine("ROOT\\X"), true, ERROR_SUCCESS},
     {"a_size_no_block_can_hold", "ROOT\\X", {{true, MultiString({"ROOT\\X"}), MAXDWORD}}, {},
      false,
-     SearchLine("ROOT\\X") +
-         Report(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY),
+     SearchLine("ROOT\\X") + ReportLine(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY),
      false, ERROR_NOT_ENOUGH_MEMORY},
     {"the_walk_ends_at_the_first_empty_string", "ROOT\\ABSENT",
      {{true, std::string("A\0\0B\0\0", 6)}}, {}, false,
