@@ -15,17 +15,21 @@ if [ "$(basename "$build")" = arm64 ]; then
     trap leave_arm64_wine EXIT
 fi
 status=0
+# run LOCALE PROGRAM [ARGUMENT...]: one of the suite's programs, with the case filter last.
+run() {
+    locale=$1 program=$2
+    shift 2
+    LC_ALL="$locale.UTF-8" wine "$build/tests/wine/$program.exe" "$@" "$case" || status=1
+}
 suite() { # locale group
-    LC_ALL="$1.UTF-8" wine "$build/tests/wine/suite.exe" "$(winepath -w "$build/drvplant.exe")" "$2" \
-        "$case" || status=1
+    run "$1" suite "$(winepath -w "$build/drvplant.exe")" "$2"
 }
 fresh_prefix "$build/wineprefix"
-for run in en_US:english zh_CN:chinese ja_JP:japanese; do
-    suite "${run%%:*}" "${run#*:}"
+for group in en_US:english zh_CN:chinese ja_JP:japanese; do
+    suite "${group%%:*}" "${group#*:}"
 done
-LC_ALL=en_US.UTF-8 wine "$build/tests/wine/identity.exe" "$(winepath -w "$build/drvplant.exe")" \
-    "$case" || status=1
-LC_ALL=en_US.UTF-8 wine "$build/tests/wine/mitigations.exe" "$case" || status=1
+run en_US identity "$(winepath -w "$build/drvplant.exe")"
+run en_US mitigations
 # The prefix plays Windows 7; the English cases again as Windows 10, and for the x86 exe as
 # Windows XP, which needs a 32-bit prefix.
 echo "as Windows 10:"
