@@ -1,7 +1,7 @@
 # The shipped exe: msvcrt's own printf (MinGW's adds ~29 KB), a static runtime so the
 # exe needs nothing beyond the system's DLLs, and only the sections that are used.
-target_compile_definitions(installer PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
-target_compile_options(installer PUBLIC
+target_compile_definitions(common PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
+target_compile_options(common PUBLIC
     -Os -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
 
 # Every exe we build starts the same way (platform/windows_start.c), with nothing of the
@@ -38,7 +38,7 @@ if(DEFINED oldest_windows)
         -Wl,--minor-subsystem-version=${oldest_windows},--minor-os-version=${oldest_windows})
 endif()
 target_compile_options(startup INTERFACE ${hardening})
-target_compile_options(installer PUBLIC ${hardening})
+target_compile_options(common PUBLIC ${hardening})
 
 # The manifest and version resource; windres is handed the filled-in script.
 enable_language(RC)
@@ -48,10 +48,11 @@ set(drvplant_sources platform/windows_runtime.cpp platform/windows_dlls.cpp
     ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc)
 set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc APPEND PROPERTY OBJECT_DEPENDS ${manifest})
 add_executable(drvplant WIN32 ${drvplant_sources})
+target_compile_definitions(drvplant PRIVATE PROGRAM_MAIN=InstallMain PROGRAM_FAILED=2)
 # For the Wine suite only: drvplant as Windows without SetDefaultDllDirectories runs it (XP,
 # Vista, 7 without its update). It looks the entry up under a name that no kernel32 has.
 add_executable(drvplant_old_loader WIN32 ${drvplant_sources})
-target_compile_definitions(drvplant_old_loader PRIVATE
+target_compile_definitions(drvplant_old_loader PRIVATE PROGRAM_MAIN=InstallMain PROGRAM_FAILED=2
     DRVPLANT_DIRECTORIES_ENTRY="NoSetDefaultDllDirectories")
 foreach(exe drvplant drvplant_old_loader)
     target_link_libraries(${exe} PRIVATE installer startup)

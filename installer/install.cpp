@@ -2,10 +2,10 @@
 
 static const char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\n";
 static const char kInstallFailed[] = "Error-Install Driver Failed!";
-static const char kWizardTitle[] = "Found New Hardware Wizard";
-// The same wizard on Simplified Chinese systems, as its code page 936 bytes.
-static const char kWizardTitleChinese[] =
-    "\xD5\xD2\xB5\xBD\xD0\xC2\xB5\xC4\xD3\xB2\xBC\xFE\xCF\xF2\xB5\xBC";
+// In UTF-16: a system that shows Chinese need not have code page 936 as its ANSI one.
+static const WCHAR kWizardTitle[] = WIDE("Found New Hardware Wizard");
+static const WCHAR kWizardTitleChinese[] =
+    WIDE("\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5411\u5BFC");
 
 // A wizard that answers at all closes within milliseconds. Windows calls a window hung
 // after five seconds without reading its messages, and then the call returns at once; a
@@ -17,9 +17,9 @@ static const UINT kWizardPatience = 3000;
 // it is: the install does not need it gone, and the caller must not wait for ever.
 static void DismissWizard(void)
 {
-    HWND wizard = FindWindowA(NULL, kWizardTitle);
+    HWND wizard = FindWindowW(NULL, kWizardTitle);
     if (wizard == NULL)
-        wizard = FindWindowA(NULL, kWizardTitleChinese);
+        wizard = FindWindowW(NULL, kWizardTitleChinese);
     if (wizard != NULL)
         SendMessageTimeoutA(wizard, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kWizardPatience, NULL);
 }
@@ -67,28 +67,25 @@ static int Install(const WCHAR *infPath, const char *hardwareId, const WCHAR *wi
         FlushOutput();
         MessageBoxA(NULL, kInstallFailed, "Warning", MB_OK);
     } else {
-        Print("%s\n", kInstallFailed);
+        PrintKeepingLastError("%s\n", kInstallFailed);
     }
     if (status != kFailed)
-        Print("Driver Installed successfully.\n");
+        PrintKeepingLastError("Driver Installed successfully.\n");
     if (status == kInstalledRestartNeeded)
-        Print("(Reboot Required)\n");
+        PrintKeepingLastError("(Reboot Required)\n");
     return status;
 }
 
-int WINAPI InstallMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int InstallMain(int count, char **args, WCHAR **wideArgs)
 {
     DismissWizard();
-    int count = ArgumentCount();
-    char **args = ArgumentVector();
-    WCHAR **wideArgs = WideArgumentVector();
     WCHAR infPath[kInfPathSize];
     int status = kFailed;
     if (count != 3 || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {
-        Print("%s", kUsage);
+        PrintKeepingLastError("%s", kUsage);
     } else if (!PathNamesSomething(infPath)) {
-        Print("  File not found.\n");
-        Print("%s", kUsage);
+        PrintKeepingLastError("  File not found.\n");
+        PrintKeepingLastError("%s", kUsage);
     } else {
         status = Install(infPath, args[2], wideArgs[2]);
     }

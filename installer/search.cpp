@@ -7,10 +7,10 @@ enum Verdict { kLacksId, kCarriesId, kUnreadable };
 static BOOL ListHoldsId(char *list, const char *end, const char *hardwareId)
 {
     for (char *id = list; id < end && *id != '\0'; id += lstrlenA(id) + 1) {
-        Print("Compare device ID: [%s]\n", id);
+        PrintKeepingLastError("Compare device ID: [%s]\n", id);
         CharUpperA(id);
         if (SameText(hardwareId, id)) {
-            Print("Found! [%s]\n", id);
+            PrintKeepingLastError("Found! [%s]\n", id);
             return TRUE;
         }
     }
@@ -65,7 +65,7 @@ BOOL FindPresentDevice(const char *hardwareId)
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     if (set == INVALID_HANDLE_VALUE)
         return ReportFailure(kListDevicesLabel);
-    Print("Search for Device ID: [%s]\n", hardwareId);
+    PrintKeepingLastError("Search for Device ID: [%s]\n", hardwareId);
 
     enum Verdict verdict = kLacksId;
     SP_DEVINFO_DATA device;

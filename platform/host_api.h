@@ -1,5 +1,6 @@
-// The subset of the Windows API that the installer uses, with the SDK's values, for
-// builds where there is no SDK. Whatever links against it supplies the functions.
+// The subset of the Windows API that the programs use, with the SDK's types and values,
+// for builds where there is no SDK. The operations that can fail are declared from their
+// table (platform/operations.h); whatever links against it supplies the functions.
 #pragma once
 
 #include <stdarg.h>
@@ -24,6 +25,8 @@ typedef char16_t WCHAR;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
 typedef const WCHAR *LPCWSTR;
+typedef WCHAR *LPWSTR;
+typedef const void *LPCVOID;
 typedef ULONG_PTR *PDWORD_PTR;
 typedef BYTE *PBYTE;
 typedef DWORD *PDWORD;
@@ -82,40 +85,14 @@ typedef struct _WIN32_FIND_DATAW {
     DWORD dwReserved1;
     WCHAR cFileName[MAX_PATH];
     WCHAR cAlternateFileName[14];
-} WIN32_FIND_DATAW;
+} WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
 
 DWORD GetLastError(void);
 void SetLastError(DWORD code);
-DWORD FormatMessageA(DWORD flags, const void *source, DWORD messageId, DWORD languageId,
-                     LPSTR buffer, DWORD size, va_list *arguments);
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
 HLOCAL LocalFree(HLOCAL block);
 BOOL IsDBCSLeadByte(BYTE character);
 int lstrlenA(LPCSTR string);
 int lstrlenW(LPCWSTR string);
-WCHAR *lstrcpynW(WCHAR *destination, LPCWSTR source, int length);
-WCHAR *lstrcatW(WCHAR *destination, LPCWSTR source);
-HANDLE FindFirstFileW(LPCWSTR path, WIN32_FIND_DATAW *found);
+LPWSTR lstrcpynW(LPWSTR destination, LPCWSTR source, int length);
+LPWSTR lstrcatW(LPWSTR destination, LPCWSTR source);
 BOOL FindClose(HANDLE search);
-
-HWND FindWindowA(LPCSTR className, LPCSTR title);
-LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
-                            UINT milliseconds, PDWORD_PTR result);
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-LPSTR CharUpperA(LPSTR string);
-HWINSTA GetProcessWindowStation(void);
-BOOL GetUserObjectInformationA(HANDLE object, int index, PVOID information, DWORD size,
-                               LPDWORD needed);
-
-HDEVINFO SetupDiGetClassDevsA(const GUID *classGuid, LPCSTR enumerator, HWND parent,
-                              DWORD flags);
-BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device);
-BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property,
-                                       PDWORD type, PBYTE buffer, DWORD size,
-                                       PDWORD requiredSize);
-BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set);
-BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR mediaLocation, DWORD mediaType, DWORD copyStyle,
-                      WCHAR *destination, DWORD destinationSize, PDWORD requiredSize,
-                      WCHAR **destinationComponent);
-BOOL UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId, LPCWSTR infPath,
-                                        DWORD flags, PBOOL rebootRequired);

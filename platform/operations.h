@@ -1,28 +1,57 @@
-// The platform operations whose failures the installer handles, in their Win32 names,
-// each with the DLL it comes from, written once. The Windows side loads those of USER32,
-// SETUPAPI and newdev itself from this list; the tests' stand-in, fault matrix and fuzzer
-// take their operations and the names they print from it too.
+// Every platform operation whose failure the programs handle, written once: the DLL it
+// comes from, its return type and name, what it returns when it fails, its parameters and
+// the arguments that pass them on. From these rows the build makes the host's
+// declarations, the Windows side's wrappers for the DLLs it loads itself, the ARM64 import
+// entries, and the tests' operation names, fault hooks, fuzzer choices and fault matrix.
+// Adding an operation: a row here, the stand-in's model of it, its caller, its matrix row.
 #pragma once
 
-// Those the Windows side takes from DLLs that it loads itself.
-#define LOADED_OPERATIONS(X)                       \
-    X(user32, FindWindowA)                         \
-    X(user32, SendMessageTimeoutA)                 \
-    X(user32, MessageBoxA)                         \
-    X(user32, CharUpperA)                          \
-    X(user32, GetProcessWindowStation)             \
-    X(user32, GetUserObjectInformationA)           \
-    X(setupapi, SetupDiGetClassDevsA)              \
-    X(setupapi, SetupDiEnumDeviceInfo)             \
-    X(setupapi, SetupDiGetDeviceRegistryPropertyA) \
-    X(setupapi, SetupDiDestroyDeviceInfoList)      \
-    X(setupapi, SetupCopyOEMInfW)                  \
-    X(newdev, UpdateDriverForPlugAndPlayDevicesW)
+// Taken from DLLs that the Windows side loads from the system folder itself.
+#define LOADED_OPERATIONS(X)                                                                  \
+    X(user32, HWND, FindWindowW, NULL, (LPCWSTR className, LPCWSTR title), (className, title)) \
+    X(user32, LRESULT, SendMessageTimeoutA, 0,                                                \
+      (HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,     \
+       PDWORD_PTR result),                                                                    \
+      (window, message, wParam, lParam, flags, timeout, result))                              \
+    X(user32, int, MessageBoxA, 0, (HWND owner, LPCSTR text, LPCSTR caption, UINT type),      \
+      (owner, text, caption, type))                                                           \
+    X(user32, LPSTR, CharUpperA, NULL, (LPSTR text), (text))                                  \
+    X(user32, HWINSTA, GetProcessWindowStation, NULL, (void), ())                             \
+    X(user32, BOOL, GetUserObjectInformationA, FALSE,                                         \
+      (HANDLE object, int index, PVOID information, DWORD size, LPDWORD needed),              \
+      (object, index, information, size, needed))                                             \
+    X(setupapi, HDEVINFO, SetupDiGetClassDevsA, INVALID_HANDLE_VALUE,                         \
+      (const GUID *classGuid, LPCSTR enumerator, HWND parent, DWORD flags),                   \
+      (classGuid, enumerator, parent, flags))                                                 \
+    X(setupapi, BOOL, SetupDiEnumDeviceInfo, FALSE,                                           \
+      (HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device), (set, index, device))             \
+    X(setupapi, BOOL, SetupDiGetDeviceRegistryPropertyA, FALSE,                               \
+      (HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property, PDWORD type, PBYTE buffer,      \
+       DWORD size, PDWORD requiredSize),                                                      \
+      (set, device, property, type, buffer, size, requiredSize))                              \
+    X(setupapi, BOOL, SetupDiDestroyDeviceInfoList, FALSE, (HDEVINFO set), (set))             \
+    X(setupapi, BOOL, SetupCopyOEMInfW, FALSE,                                                \
+      (LPCWSTR source, LPCWSTR mediaLocation, DWORD mediaType, DWORD copyStyle,               \
+       LPWSTR destination, DWORD destinationSize, PDWORD requiredSize,                        \
+       LPWSTR *destinationComponent),                                                         \
+      (source, mediaLocation, mediaType, copyStyle, destination, destinationSize,             \
+       requiredSize, destinationComponent))                                                   \
+    X(newdev, BOOL, UpdateDriverForPlugAndPlayDevicesW, FALSE,                                \
+      (HWND parent, LPCWSTR hardwareId, LPCWSTR infPath, DWORD flags, PBOOL rebootRequired),  \
+      (parent, hardwareId, infPath, flags, rebootRequired))
 
-// All of them: with those of KERNEL32 and msvcrt, which every process has.
-#define PLATFORM_OPERATIONS(X)  \
-    LOADED_OPERATIONS(X)        \
-    X(kernel32, LocalAlloc)     \
-    X(kernel32, FormatMessageA) \
-    X(kernel32, FindFirstFileW) \
-    X(msvcrt, printf)
+// Imported from KERNEL32, which every process has.
+#define IMPORTED_OPERATIONS(X)                                                                \
+    X(kernel32, HLOCAL, LocalAlloc, NULL, (UINT flags, SIZE_T bytes), (flags, bytes))        \
+    X(kernel32, DWORD, FormatMessageA, 0,                                                     \
+      (DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,          \
+       DWORD size, va_list *arguments),                                                       \
+      (flags, source, messageId, languageId, buffer, size, arguments))                        \
+    X(kernel32, HANDLE, FindFirstFileW, INVALID_HANDLE_VALUE,                                 \
+      (LPCWSTR path, LPWIN32_FIND_DATAW found), (path, found))
+
+// All of them, with msvcrt's printf, which the platform header names PrintOutput.
+#define PLATFORM_OPERATIONS(X) \
+    LOADED_OPERATIONS(X)       \
+    IMPORTED_OPERATIONS(X)     \
+    X(msvcrt, int, printf, -1, (const char *format, ...), ())

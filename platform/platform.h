@@ -1,13 +1,15 @@
-// Every operation the installer calls goes through this header. The build picks the
-// side: the Windows SDK in the exe, plain declarations (with a stand-in linked in) on
-// the host, so the installer itself never knows which one it runs on.
+// Every operation the programs call goes through this header. The build picks the side:
+// the Windows SDK in the exes, plain declarations (with a stand-in linked in) on the host,
+// so the programs themselves never know which one they run on.
 #pragma once
 
+#include "platform/operations.h"
+
 #ifdef _WIN32
-// USER32, SETUPAPI and newdev are not imported: the exe is run elevated from folders that
-// others can write to, so platform/ defines their functions itself and reaches the real
-// ones in DLLs it loads from the system folder alone. Declared without dllimport, they
-// bind to those definitions.
+// USER32, SETUPAPI and newdev are not imported: the exes are run elevated from folders
+// that others can write to, so platform/ defines their functions itself and reaches the
+// real ones in DLLs it loads from the system folder alone. Declared without dllimport,
+// they bind to those definitions.
 #define _USER32_
 #define _SETUPAPI_
 // First: libstdc++'s wrappers, reached through the SDK headers on x64, switch MinGW's own
@@ -16,23 +18,27 @@
 #include <windows.h>
 #include <setupapi.h>
 #include <newdev.h>
+// msvcrt's printf itself, handed the arguments as they are: some Wine builds read a
+// Windows va_list wrongly.
+#define PrintOutput printf
+#define WIDE(text) L##text
 #else
 #include "host_api.h"
-#endif
-
-// What the C runtime's start-up and standard output provide. The command line is split
-// once, from the system's UTF-16 copy: a folder name that the ANSI code page cannot hold
-// must still name that folder. The ANSI vector holds the same elements as the system's
-// default conversion gives them, which is what an ANSI program was always handed.
-int ArgumentCount(void);
-char **ArgumentVector(void);
-WCHAR **WideArgumentVector(void);
-// Formatted printing to standard output in text mode: each "\n" leaves as CR LF. May fail
-// and then sets the last error. On Windows it is msvcrt's printf itself, handed the
-// arguments as they are: some Wine builds read a Windows va_list wrongly.
-#ifdef _WIN32
-#define PrintOutput printf
-#else
+#define AS_DECLARATION(dll, ret, name, failed, params, args) ret name params;
+LOADED_OPERATIONS(AS_DECLARATION)
+IMPORTED_OPERATIONS(AS_DECLARATION)
+#undef AS_DECLARATION
 int PrintOutput(const char *format, ...) __attribute__((format(printf, 1, 2)));
+#define WIDE(text) u##text
 #endif
+// WIDE("text") is text in UTF-16 units, as WCHAR holds them on either side.
+
+// PrintOutput is formatted printing to standard output in text mode: each "\n" leaves as
+// CR LF. It may fail, and then sets the last error. FlushOutput writes out what it holds.
 void FlushOutput(void);
+
+// A program's entry: the command line split once, from the system's UTF-16 copy, so that
+// a folder name the ANSI code page cannot hold still names that folder; and the same
+// elements as the system's default conversion gives them, which is what an ANSI program
+// was always handed. Its result is the exit status.
+typedef int ProgramMain(int count, char **args, WCHAR **wideArgs);

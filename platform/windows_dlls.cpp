@@ -1,10 +1,9 @@
-// The operations of USER32, SETUPAPI and newdev that the installer calls. The exe does
+// The operations of USER32, SETUPAPI and newdev that the programs call. The exe does
 // not import those DLLs: a DLL found beside an elevated exe would run with its rights.
 // Each one is loaded from the system folder when its first operation is called, and the
 // operation is taken from it with GetProcAddress. An operation that cannot be had fails
 // with the loader's code, as any failing operation does.
 #include "platform/platform.h"
-#include "platform/operations.h"
 #include "platform/windows_dlls.h"
 
 struct Library {
@@ -18,7 +17,7 @@ static Library setupapi = {"setupapi.dll", NULL, 0};
 static Library newdev = {"newdev.dll", NULL, 0};
 
 enum Operation {
-#define AS_ENUM(library, name) k##name,
+#define AS_ENUM(library, ret, name, failed, params, args) k##name,
     LOADED_OPERATIONS(AS_ENUM)
 #undef AS_ENUM
 };
@@ -31,7 +30,7 @@ struct Entry {
 };
 
 static Entry entries[] = {
-#define AS_ENTRY(library, name) {&library, #name, NULL, 0},
+#define AS_ENTRY(library, ret, name, failed, params, args) {&library, #name, NULL, 0},
     LOADED_OPERATIONS(AS_ENTRY)
 #undef AS_ENTRY
 };
@@ -106,58 +105,13 @@ static AnyFunction Resolve(Operation operation)
     return reinterpret_cast<AnyFunction>(entry->address);
 }
 
-// The body of each operation below: call the real one, or return what it returns when it
-// fails, with the loader's code already in the last error.
-#define CALL_OR_FAIL(name, failed, ...)                                           \
-    {                                                                             \
-        decltype(&name) real = reinterpret_cast<decltype(&name)>(Resolve(k##name)); \
-        return real != NULL ? real(__VA_ARGS__) : failed;                         \
+// Each operation: call the real one, or return what it returns when it fails, with the
+// loader's code already in the last error.
+#define AS_WRAPPER(library, ret, name, failed, params, args)                                  \
+    ret WINAPI name params                                                                    \
+    {                                                                                         \
+        decltype(&name) real = reinterpret_cast<decltype(&name)>(Resolve(k##name));           \
+        return real != NULL ? real args : failed;                                             \
     }
-
-HWND WINAPI FindWindowA(LPCSTR className, LPCSTR title)
-    CALL_OR_FAIL(FindWindowA, NULL, className, title)
-
-LRESULT WINAPI SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT flags, UINT milliseconds, PDWORD_PTR result)
-    CALL_OR_FAIL(SendMessageTimeoutA, 0, window, message, wParam, lParam, flags, milliseconds, result)
-
-int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
-    CALL_OR_FAIL(MessageBoxA, 0, owner, text, caption, type)
-
-LPSTR WINAPI CharUpperA(LPSTR text)
-    CALL_OR_FAIL(CharUpperA, NULL, text)
-
-HWINSTA WINAPI GetProcessWindowStation(void)
-    CALL_OR_FAIL(GetProcessWindowStation, NULL)
-
-WINBOOL WINAPI GetUserObjectInformationA(HANDLE object, int index, PVOID information,
-                                         DWORD size, LPDWORD needed)
-    CALL_OR_FAIL(GetUserObjectInformationA, FALSE, object, index, information, size, needed)
-
-HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID *classGuid, PCSTR enumerator, HWND parent,
-                                     DWORD flags)
-    CALL_OR_FAIL(SetupDiGetClassDevsA, INVALID_HANDLE_VALUE, classGuid, enumerator, parent, flags)
-
-WINBOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device)
-    CALL_OR_FAIL(SetupDiEnumDeviceInfo, FALSE, set, index, device)
-
-WINBOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                                 DWORD property, PDWORD type, PBYTE buffer,
-                                                 DWORD size, PDWORD requiredSize)
-    CALL_OR_FAIL(SetupDiGetDeviceRegistryPropertyA, FALSE, set, device, property, type, buffer,
-                 size, requiredSize)
-
-WINBOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set)
-    CALL_OR_FAIL(SetupDiDestroyDeviceInfoList, FALSE, set)
-
-WINBOOL WINAPI SetupCopyOEMInfW(PCWSTR source, PCWSTR mediaLocation, DWORD mediaType,
-                                DWORD copyStyle, PWSTR destination, DWORD destinationSize,
-                                PDWORD requiredSize, PWSTR *destinationComponent)
-    CALL_OR_FAIL(SetupCopyOEMInfW, FALSE, source, mediaLocation, mediaType, copyStyle,
-                 destination, destinationSize, requiredSize, destinationComponent)
-
-WINBOOL WINAPI UpdateDriverForPlugAndPlayDevicesW(HWND parent, LPCWSTR hardwareId,
-                                                  LPCWSTR infPath, DWORD flags,
-                                                  PBOOL rebootRequired)
-    CALL_OR_FAIL(UpdateDriverForPlugAndPlayDevicesW, FALSE, parent, hardwareId, infPath, flags,
-                 rebootRequired)
+LOADED_OPERATIONS(AS_WRAPPER)
+#undef AS_WRAPPER

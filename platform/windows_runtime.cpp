@@ -2,26 +2,6 @@
 // whose text mode and buffering are exactly what callers of the tool see.
 #include "platform/platform.h"
 #include "platform/windows_dlls.h"
-#include "installer/installer.h"
-
-static int argumentCount;
-static char **arguments;
-static WCHAR **wideArguments;
-
-int ArgumentCount(void)
-{
-    return argumentCount;
-}
-
-char **ArgumentVector(void)
-{
-    return arguments;
-}
-
-WCHAR **WideArgumentVector(void)
-{
-    return wideArguments;
-}
 
 void FlushOutput(void)
 {
@@ -42,15 +22,16 @@ static char **ConvertToAnsi(int count, WCHAR **wide)
     return ansi;
 }
 
+// Each exe is built with its own program's entry here.
+ProgramMain PROGRAM_MAIN;
+
 // Called by the start-up in windows_start.c with msvcrt's vector; a GUI program all the
 // same (the link picks the subsystem).
 extern "C" int wmain(int argc, wchar_t **argv)
 {
-    argumentCount = argc;
-    wideArguments = argv;
-    arguments = ConvertToAnsi(argc, argv);
+    char **arguments = ConvertToAnsi(argc, argv);
     if (arguments == NULL)
-        return kFailed;
+        return PROGRAM_FAILED;
     LimitDllSearchToSystemFolder();
-    return InstallMain(GetModuleHandleA(NULL), NULL, GetCommandLineA(), SW_SHOWDEFAULT);
+    return PROGRAM_MAIN(argc, arguments, argv);
 }

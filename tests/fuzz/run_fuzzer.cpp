@@ -17,7 +17,7 @@ static const DWORD kCodes[] = {ERROR_SUCCESS,          ERROR_ACCESS_DENIED,   ER
                                ERROR_NO_MORE_ITEMS,    ERROR_MOD_NOT_FOUND,   ERROR_PROC_NOT_FOUND,
                                0xE000020B,             0xE0000235};
 
-static const char *const kWizardTitles[] = {kEnglishWizard, kChineseWizard};
+static const char16_t *const kWizardTitles[] = {kEnglishWizard, kChineseWizard};
 
 // A command-line argument: any bytes up to its first zero.
 static std::string Argument(FuzzedDataProvider &data, size_t longest)
@@ -62,21 +62,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     // Mostly the usual command line, so that runs reach the search; sometimes any.
     if (data.ConsumeIntegralInRange(0, 7) != 0) {
         w.args = {kProgram, "dev.inf", id};
-        w.files = {kInf};
+        w.files = {{kInf, ""}};
     } else {
         size_t count = data.ConsumeIntegralInRange(0, 4);
         for (size_t i = 0; i < count; i++)
             w.args.push_back(i == 2 ? id : Argument(data, 1100));
         if (count > 1)
-            w.files = {Widened(w.args[0].substr(0, w.args[0].rfind('\\') + 1) + w.args[1])};
+            w.files = {{Widened(w.args[0].substr(0, w.args[0].rfind('\\') + 1) + w.args[1]), ""}};
     }
-    for (size_t i = data.ConsumeIntegralInRange(0, 2); i > 0; i--)
+    for (size_t i = data.ConsumeIntegralInRange(0, 2); i > 0; i--) {
         w.windows.push_back(data.ConsumeBool() ? kWizardTitles[data.ConsumeBool()]
-                                               : Argument(data, 40));
+                                               : Widened(Argument(data, 40)));
+        if (data.ConsumeBool())
+            w.hung.insert(w.windows.back());
+    }
 
     size_t devices = data.ConsumeIntegralInRange(0, 12);
     for (size_t i = 0; i < devices; i++) {
         Device device{data.ConsumeBool(), data.ConsumeRandomLengthString(160)};
+        device.present = data.ConsumeIntegralInRange(0, 7) != 0;
         if (data.ConsumeIntegralInRange(0, 3) == 0)
             device.claimedSize = AnySize(data, device.ids.size());
         w.devices.push_back(device);
@@ -90,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     w.stationVisible = !data.ConsumeBool();
 
     world = &w;
-    int status = InstallMain(NULL, NULL, NULL, 0);
+    int status = RunProgram(InstallMain);
     DWORD lastError = GetLastError();
     world = nullptr;
 

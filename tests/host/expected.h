@@ -1,5 +1,5 @@
 // What the unit tests and the fuzzer expect, in one place: the machine they describe
-// (where the program and its INF sit, the wizard titles it closes, as ANSI bytes) and every
+// (where the program and its INF sit, the wizard titles it closes) and every
 // line a run prints, word for word, CR LF as text mode writes it.
 #pragma once
 
@@ -11,9 +11,8 @@
 
 inline constexpr char kProgram[] = "C:\\tools\\drvplant.exe";
 inline constexpr char16_t kInf[] = u"C:\\tools\\dev.inf";
-inline constexpr char kEnglishWizard[] = "Found New Hardware Wizard";
-inline constexpr char kChineseWizard[] =
-    "\xD5\xD2\xB5\xBD\xD0\xC2\xB5\xC4\xD3\xB2\xBC\xFE\xCF\xF2\xB5\xBC";
+inline constexpr char16_t kEnglishWizard[] = u"Found New Hardware Wizard";
+inline constexpr char16_t kChineseWizard[] = u"\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5411\u5BFC";
 
 inline constexpr char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
 inline constexpr char kSuccess[] = "Driver Installed successfully.\r\n";

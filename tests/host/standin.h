@@ -1,10 +1,10 @@
 // A stand-in for the Windows side of platform/: a small world that a test describes
-// (devices, windows, files, texts, faults) and then reads back (output, calls made,
-// blocks and handles still held).
+// (devices, windows, files, texts, faults) and then reads back (output, calls made and
+// how they ended, blocks and handles still held). Each operation of the table is a model
+// of its documented contract behind one fault hook.
 #pragma once
 
 #include "platform/platform.h"
-#include "platform/operations.h"
 
 #include <map>
 #include <optional>
@@ -14,12 +14,12 @@
 
 // Every operation that the stand-in can make fail, by its Win32 name.
 enum class Op {
-#define AS_ENUM(library, name) name,
+#define AS_ENUM(library, ret, name, failed, params, args) name,
     PLATFORM_OPERATIONS(AS_ENUM)
 #undef AS_ENUM
 };
 inline constexpr Op kAllOps[] = {
-#define AS_OP(library, name) Op::name,
+#define AS_OP(library, ret, name, failed, params, args) Op::name,
     PLATFORM_OPERATIONS(AS_OP)
 #undef AS_OP
 };
@@ -41,6 +41,7 @@ struct Device {
     std::string ids; // the property bytes exactly as the platform delivers them
     // The size the platform reports, when it disagrees with the bytes it delivers.
     std::optional<DWORD> claimedSize = std::nullopt;
+    bool present = true;
 };
 
 struct Box {
@@ -49,12 +50,13 @@ struct Box {
     std::string outputDelivered; // what a redirected output held while the box waited
 };
 
-// One operation call as the installer made it, for tests that fault a run at each point.
+// One operation call as a program made it and as it ended.
 struct Call {
     Op op;
-    size_t outAt;    // how much output there was when it was called
-    size_t device;   // the device index it was about, where one applies
-    DWORD lastError; // the last error it found (for Print, what a report line claims)
+    size_t outAt;     // how much output there was when it was called
+    DWORD lastError;  // the last error it found (for printf, what a report line claims)
+    bool faulted;     // a Fault made it fail
+    bool succeeded;   // it returned something other than its failure value
 };
 
 struct Update {
@@ -62,13 +64,17 @@ struct Update {
     DWORD flags;
 };
 
+// Where Windows keeps the OEM INFs that it publishes.
+inline const std::u16string kInfFolder = u"C:\\Windows\\inf\\";
+
 struct World {
     std::vector<std::string> args; // as the ANSI conversion gives them
     // As the command line holds them; when empty, args with each byte taken as a character.
     std::vector<std::u16string> wideArgs;
     std::vector<Device> devices;
-    std::vector<std::string> windows; // titles of open top-level windows, as ANSI bytes
-    std::set<std::u16string> files;   // paths that the file search matches exactly
+    std::vector<std::u16string> windows; // titles of open top-level windows
+    std::set<std::u16string> hung;       // titles of those whose thread reads no messages
+    std::map<std::u16string, std::string> files; // full path: bytes
     std::map<DWORD, std::string> texts = {
         {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
         {ERROR_INVALID_HANDLE, "The handle is invalid.\r\n"},
@@ -79,38 +85,45 @@ struct World {
         {ERROR_SUCCESS, "The operation completed successfully.\r\n"},
         {ERROR_MOD_NOT_FOUND, "The specified module could not be found.\r\n"},
         {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found.\r\n"},
+        {ERROR_BAD_EXE_FORMAT, "%1 is not a valid Win32 application.\r\n"},
     };
     std::set<unsigned char> leadBytes; // of the ANSI code page; empty for a single-byte one
     std::vector<Fault> faults;
     bool successKeepsLastError = false; // Wine's way; Windows' SetupAPI clears it
-    BOOL rebootRequired = FALSE;
+    BOOL rebootRequired = FALSE;        // what a driver update answers
     bool stationVisible = true; // false: a service's window station, which nobody sees
+    // CharUpperA calls (1-based; 0: every one) that find nothing to change in their string.
+    std::set<unsigned> upperCaseSkipped;
 
     DWORD lastError = 0;
     std::string out; // everything printed, CR LF as the text mode writes it
     size_t delivered = 0;
-    std::vector<std::string> closed; // titles sent WM_CLOSE
+    std::vector<std::u16string> closed; // titles sent WM_CLOSE
+    DWORD waited = 0;                   // milliseconds spent waiting on windows
     std::vector<std::u16string> searchedPaths;
-    std::vector<Update> updates;
-    std::vector<std::u16string> copies;
+    std::vector<Update> updates;       // made
+    bool restartAsked = false;         // by an update that was made
+    std::vector<std::u16string> copies; // sources placed among the OEM INFs
     std::vector<Box> boxes;
     std::map<Op, unsigned> calls;
     std::vector<Call> journal;
+    std::vector<std::string> unmodelled; // what a program asked for that this does not model
     std::set<void *> blocks; // allocated and not yet released
     int badFrees = 0;
     int openSets = 0;
     int openSearches = 0;
-    std::vector<char *> argv; // storage behind ArgumentVector()
-    std::vector<std::u16string> wideStorage;
-    std::vector<WCHAR *> wideArgv;
+    std::vector<size_t> setMembers; // devices of the open set, by index
 };
 
 // Each byte taken as the character of that number, as an ANSI program's argument read
 // back in UTF-16 would be for the ASCII range.
 std::u16string Widened(const std::string &bytes);
 
-// The world the stand-in serves; tests set it before calling into installer/.
+// The world the stand-in serves; tests set it before calling into the programs.
 extern World *world;
+
+// Runs a program's entry on world's command line; its exit status.
+int RunProgram(ProgramMain *main);
 
 std::set<unsigned char> CodePage932LeadBytes();
 std::set<unsigned char> CodePage936LeadBytes();

@@ -15,6 +15,9 @@ static const ReportCase kReportCases[] = {
      "EnumDeviceInfo FAILURE: No more data available.\r\r\n\r\n"},
     {"code_zero_is_reported_too", kReadIdsLabel, ERROR_SUCCESS, {},
      "GetDeviceRegistryProperty FAILURE: The operation completed successfully.\r\r\n\r\n"},
+    // Printed as the system has it, insert and all: no arguments are looked for.
+    {"text_with_an_insert", kForceLabel, ERROR_BAD_EXE_FORMAT, {},
+     "UpdateDriverForPlugAndPlayDevices FAILURE: %1 is not a valid Win32 application.\r\r\n\r\n"},
     {"setupapi_code_without_text", kForceLabel, 0xE000020B, {},
      "UpdateDriverForPlugAndPlayDevices FAILURE: (0xe000020b)\r\n"},
     {"code_without_text_zero_filled", kListDevicesLabel, 7, {},
@@ -61,7 +64,7 @@ TEST_P(PrintTest, LeavesTheLastErrorWhenTheWriteFails)
     w.faults = {{Op::printf, 0, GetParam().writeError}};
     WorldScope scope(w);
     SetLastError(0xdeadbeef);
-    Print("Compare device ID: [%s]\n", "X");
+    PrintKeepingLastError("Compare device ID: [%s]\n", "X");
     EXPECT_EQ(0xdeadbeefu, GetLastError());
     EXPECT_EQ("", w.out);
 }

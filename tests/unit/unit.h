@@ -3,9 +3,9 @@
 #include "tests/host/expected.h"
 #include "tests/host/invariants.h"
 
-#include <gtest/gtest.h>
-// After gtest, whose printers have members named Print, which installer.h makes a macro.
 #include "installer/installer.h"
+
+#include <gtest/gtest.h>
 
 #include <ostream>
 
