@@ -17,4 +17,5 @@ grep -E '^#[0-9]+[[:space:]]+DONE|^Done' "$build/fuzz.log"
 LLVM_PROFILE_FILE="$build/corpus.profraw" "$build/tests/fuzz/run_coverage" -runs=0 \
     "$build/corpus" "$seeds" 2>/dev/null
 llvm-profdata-14 merge -o "$build/corpus.profdata" "$build/corpus.profraw"
-llvm-cov-14 report "$build/tests/fuzz/run_coverage" -instr-profile="$build/corpus.profdata" "$root/installer"
+llvm-cov-14 report "$build/tests/fuzz/run_coverage" -instr-profile="$build/corpus.profdata" \
+    "$root/common" "$root/installer"

@@ -317,7 +317,7 @@ static HANDLE FindFirstFileW(LPCWSTR path, LPWIN32_FIND_DATAW found)
     memset(found, 0, sizeof *found);
     const std::u16string &first = matches[0];
     found->nFileSizeLow = (DWORD)world->files[first].size();
-    lstrcpynW(found->cFileName, first.c_str() + first.rfind(u'\\') + 1, MAX_PATH);
+    lstrcpynW(found->cFileName, first.c_str() + (first.rfind(u'\\') + 1), MAX_PATH);
     world->openSearches++;
     return kFileSearch;
 }
@@ -509,7 +509,7 @@ static BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR, DWORD mediaType, DWORD cop
             return Fail(ERROR_INSUFFICIENT_BUFFER);
         lstrcpynW(destination, published.c_str(), (int)destinationSize);
         if (destinationComponent)
-            *destinationComponent = destination + published.rfind(u'\\') + 1;
+            *destinationComponent = destination + (published.rfind(u'\\') + 1);
     }
     return Succeed();
 }
