@@ -2,7 +2,14 @@
 # exe needs nothing beyond the system's DLLs, and only the sections that are used.
 target_compile_definitions(common PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
 target_compile_options(common PUBLIC
-    -Os -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections)
+    -Os -ffunction-sections -fdata-sections)
+# x64 and ARM64 code needs unwind data (.pdata, .xdata: about 1 KB) for a debugger or a
+# crash dump to walk its stack. x86 has none by its ABI.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86)
+    target_compile_options(common PUBLIC -fno-asynchronous-unwind-tables)
+else()
+    target_compile_options(common PUBLIC -fasynchronous-unwind-tables)
+endif()
 
 # Every exe we build starts the same way (platform/windows_start.c), with nothing of the
 # toolchain's start-up; on ARM64 there is no toolchain runtime at all.

@@ -37,6 +37,7 @@ static void CheckNothing(void)
 }
 void (*const __guard_check_icall_fptr)(void) = CheckNothing;
 #ifdef __x86_64__
+/* A leaf that leaves the stack alone needs no unwind entry: the return address is at rsp. */
 void DispatchUnchecked(void);
 __asm__(".text\nDispatchUnchecked:\n\tjmp *%rax\n");
 void (*const __guard_dispatch_icall_fptr)(void) = DispatchUnchecked;

@@ -3,8 +3,10 @@
 # msvcrt (KnownDLLs, never looked for beside the exe), is at most 16 KB, has no time
 # stamp, and carries its hardening: ASLR with relocations, DEP, no writable code, a stack
 # cookie the loader randomises, NO_SEH on x86, high-entropy ASLR and CFG on x64 and ARM64,
-# CET on x64, and subsystem versions that Windows XP (x64) still runs. That the cookie
-# acts is shown under Wine by the Wine suite's overrun test.
+# CET on x64, subsystem versions that Windows XP (x64) still runs, and on x64 and ARM64
+# unwind data for every function that calls or moves the stack pointer (without it no
+# debugger or crash dump can walk the stack). That the cookie acts is shown under Wine by
+# the Wine suite's overrun test.
 # Usage: exe_shape.sh <build directory> ARM64|I386|AMD64
 set -u
 build=$1
@@ -42,6 +44,46 @@ version=$(field MajorSubsystemVersion).$(field MinorSubsystemVersion)
 wx=$(llvm-readobj-14 --sections "$exe" |
     awk '/^ *Name: /{n=$2} /MEM_EXECUTE/{x[n]} /MEM_WRITE/{w[n]} END{for (s in x) if (s in w) print s}')
 [ -z "$wx" ] || fail "writable code: $wx"
+
+# Unwind entries (x64: start and end; ARM64: start and length), then every call, push or
+# stack allocation in the code: each must lie inside an entry. A leaf that leaves the
+# stack alone (an import thunk, DispatchUnchecked, __chkstk) needs none.
+unwind=
+case $machine in AMD64 | ARM64)
+    [ "$(number ExceptionTableSize)" -gt 0 ] || fail "no exception directory: no unwind data"
+    entry=$(($(number ImageBase) + $(number AddressOfEntryPoint)))
+    unwind=$({ llvm-readobj-14 --unwind "$exe"; echo '=='; llvm-objdump-14 -d --no-show-raw-insn "$exe"; } |
+        awk -v entry="$entry" '
+        function hex(s, i, n) {
+            s = tolower(s); gsub(/[():]/, "", s); sub(/^0x/, "", s); n = 0
+            for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", substr(s, i, 1)) - 1
+            return n
+        }
+        $0 == "==" { code = 1; next }
+        !code && /^    (StartAddress|Function):/ { start[++n] = hex($NF) }
+        !code && /^    EndAddress:/ { end[n] = hex($NF) }
+        !code && /^ *FunctionLength:/ && !(n in end) { end[n] = start[n] + $NF }
+        code && ($2 == "callq" || $2 == "pushq" || ($2 == "subq" && $NF == "%rsp") ||
+                 $2 == "bl" || $2 == "blr" || ($2 == "sub" && $3 == "sp,") || /\[sp, #-[0-9]+\]!/) {
+            frames++; a = hex($1)
+            for (i = 1; i <= n && !(start[i] <= a && a < end[i]); i++) ;
+            if (i > n) print "missing", $1
+        }
+        END {
+            for (i = 1; i <= n && start[i] != entry; i++) ;
+            if (i <= n) print "entry"
+            print "entries", n + 0, frames + 0
+        }')
+    entries=$(echo "$unwind" | sed -n 's/^entries \([0-9]*\) .*/\1/p')
+    frames=$(echo "$unwind" | sed -n 's/^entries [0-9]* //p')
+    [ "${frames:-0}" -gt 0 ] || fail "no call or stack move found: the disassembly is not as expected"
+    echo "$unwind" | grep -qx entry || fail "no unwind entry starts at the entry point"
+    missing=$(echo "$unwind" | sed -n 's/^missing //p' | tr -d :)
+    [ -z "$missing" ] || fail "$(echo "$missing" | wc -l) calls or stack moves outside every" \
+        "unwind entry, the first at 0x$(echo "$missing" | head -n 1)"
+    unwind=", unwind data ($entries entries over $frames calls and stack moves)"
+    ;;
+esac
 echo "exe shape: $machine, $size bytes (limit $limit), imports: ${imports% }," \
-    "checked: relocations cookie DYNAMIC_BASE NX_COMPAT $flags, subsystem $version"
+    "checked: relocations cookie DYNAMIC_BASE NX_COMPAT $flags, subsystem $version$unwind"
 exit $failed
