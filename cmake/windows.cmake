@@ -47,22 +47,25 @@ endif()
 target_compile_options(startup INTERFACE ${hardening})
 target_compile_options(common PUBLIC ${hardening})
 
-# The manifest and version resource; windres is handed the filled-in script.
+# Each exe: the shared start-up and platform side, with its program's entry and logic, its
+# manifest and version resource, and failed as its status when the start-up itself fails.
 enable_language(RC)
 set(manifest ${CMAKE_SOURCE_DIR}/resources/drvplant.manifest)
-configure_file(resources/drvplant.rc.in drvplant.rc @ONLY)
-set(drvplant_sources platform/windows_runtime.cpp platform/windows_dlls.cpp
-    ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc)
-set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/drvplant.rc APPEND PROPERTY OBJECT_DEPENDS ${manifest})
-add_executable(drvplant WIN32 ${drvplant_sources})
-target_compile_definitions(drvplant PRIVATE PROGRAM_MAIN=InstallMain PROGRAM_FAILED=2)
+function(program_exe target program entry library failed description)
+    configure_file(${CMAKE_SOURCE_DIR}/resources/program.rc.in ${program}.rc @ONLY)
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${program}.rc)
+    set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${manifest})
+    add_executable(${target} WIN32 platform/windows_runtime.cpp platform/windows_dlls.cpp ${rc})
+    target_compile_definitions(${target} PRIVATE PROGRAM_MAIN=${entry} PROGRAM_FAILED=${failed})
+    target_link_libraries(${target} PRIVATE ${library} startup)
+    # No link time stamp: one commit builds the same bytes whenever and wherever it is built.
+    target_link_options(${target} PRIVATE -Wl,--gc-sections -Wl,--no-insert-timestamp)
+endfunction()
+program_exe(drvplant drvplant InstallMain installer 2 "${PROJECT_DESCRIPTION}")
+program_exe(drvremove drvremove RemoveMain remover 8
+    "Removes the driver packages that drvplant placed")
 # For the Wine suite only: drvplant as Windows without SetDefaultDllDirectories runs it (XP,
 # Vista, 7 without its update). It looks the entry up under a name that no kernel32 has.
-add_executable(drvplant_old_loader WIN32 ${drvplant_sources})
-target_compile_definitions(drvplant_old_loader PRIVATE PROGRAM_MAIN=InstallMain PROGRAM_FAILED=2
+program_exe(drvplant_old_loader drvplant InstallMain installer 2 "${PROJECT_DESCRIPTION}")
+target_compile_definitions(drvplant_old_loader PRIVATE
     DRVPLANT_DIRECTORIES_ENTRY="NoSetDefaultDllDirectories")
-foreach(exe drvplant drvplant_old_loader)
-    target_link_libraries(${exe} PRIVATE installer startup)
-    # No link time stamp: one commit builds the same bytes whenever and wherever it is built.
-    target_link_options(${exe} PRIVATE -Wl,--gc-sections -Wl,--no-insert-timestamp)
-endforeach()

@@ -14,6 +14,8 @@
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef uint16_t WORD;
 typedef unsigned int UINT;
 typedef uintptr_t ULONG_PTR;
 typedef size_t SIZE_T;
@@ -39,6 +41,16 @@ typedef struct HINSTANCE__ *HINSTANCE;
 typedef struct HWINSTA__ *HWINSTA;
 typedef void *PVOID;
 typedef DWORD *LPDWORD;
+typedef void *LPVOID;
+typedef BYTE *LPBYTE;
+typedef UINT *PUINT;
+typedef struct HKEY__ *HKEY;
+typedef DWORD REGSAM;
+typedef void *HINF;
+typedef UINT DI_FUNCTION;
+typedef struct _SECURITY_ATTRIBUTES *LPSECURITY_ATTRIBUTES;
+typedef struct _OVERLAPPED *LPOVERLAPPED;
+typedef struct _SP_ALTPLATFORM_INFO_V2 *PSP_ALTPLATFORM_INFO;
 
 #define TRUE 1
 #define FALSE 0
@@ -62,6 +74,49 @@ typedef struct _SP_DEVINFO_DATA {
     DWORD DevInst;
     ULONG_PTR Reserved;
 } SP_DEVINFO_DATA, *PSP_DEVINFO_DATA;
+
+typedef struct _SP_CLASSINSTALL_HEADER {
+    DWORD cbSize;
+    DI_FUNCTION InstallFunction;
+} SP_CLASSINSTALL_HEADER, *PSP_CLASSINSTALL_HEADER;
+
+typedef struct _SP_REMOVEDEVICE_PARAMS {
+    SP_CLASSINSTALL_HEADER ClassInstallHeader;
+    DWORD Scope;
+    DWORD HwProfile;
+} SP_REMOVEDEVICE_PARAMS;
+
+typedef struct _SP_DEVINSTALL_PARAMS_W {
+    DWORD cbSize;
+    DWORD Flags;
+    DWORD FlagsEx;
+    HWND hwndParent;
+    void *InstallMsgHandler;
+    PVOID InstallMsgHandlerContext;
+    PVOID FileQueue;
+    ULONG_PTR ClassInstallReserved;
+    DWORD Reserved;
+    WCHAR DriverPath[MAX_PATH];
+} SP_DEVINSTALL_PARAMS_W, *PSP_DEVINSTALL_PARAMS_W;
+
+typedef struct _SP_INF_INFORMATION {
+    DWORD InfStyle;
+    DWORD InfCount;
+    BYTE VersionData[1];
+} SP_INF_INFORMATION, *PSP_INF_INFORMATION;
+
+typedef struct _SP_ORIGINAL_FILE_INFO_W {
+    DWORD cbSize;
+    WCHAR OriginalInfName[MAX_PATH];
+    WCHAR OriginalCatalogName[MAX_PATH];
+} SP_ORIGINAL_FILE_INFO_W, *PSP_ORIGINAL_FILE_INFO_W;
+
+typedef struct _INFCONTEXT {
+    PVOID Inf;
+    PVOID CurrentInf;
+    UINT Section;
+    UINT Line;
+} INFCONTEXT, *PINFCONTEXT;
 
 typedef struct tagUSEROBJECTFLAGS {
     BOOL fInherit;
@@ -96,3 +151,5 @@ int lstrlenW(LPCWSTR string);
 LPWSTR lstrcpynW(LPWSTR destination, LPCWSTR source, int length);
 LPWSTR lstrcatW(LPWSTR destination, LPCWSTR source);
 BOOL FindClose(HANDLE search);
+BOOL CloseHandle(HANDLE object);
+int lstrcmpiW(LPCWSTR left, LPCWSTR right);

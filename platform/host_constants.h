@@ -6,6 +6,7 @@
     X(MAXDWORD, 0xffffffffu)                   \
     X(MAX_PATH, 260)                           \
     X(ERROR_SUCCESS, 0u)                       \
+    X(ERROR_INVALID_FUNCTION, 1u)              \
     X(ERROR_FILE_NOT_FOUND, 2u)                \
     X(ERROR_ACCESS_DENIED, 5u)                 \
     X(ERROR_INVALID_HANDLE, 6u)                \
@@ -55,4 +56,26 @@
     X(SPOST_URL, 2)                            \
     X(INSTALLFLAG_FORCE, 0x00000001)           \
     X(INSTALLFLAG_READONLY, 0x00000002)        \
-    X(INSTALLFLAG_NONINTERACTIVE, 0x00000004)
+    X(INSTALLFLAG_NONINTERACTIVE, 0x00000004)  \
+    X(ERROR_NO_MORE_FILES, 18u)                \
+    X(ERROR_INVALID_NAME, 123u)                \
+    X(ERROR_MORE_DATA, 234u)                   \
+    X(ERROR_SUCCESS_REBOOT_REQUIRED, 3010u)    \
+    X(ERROR_LINE_NOT_FOUND, 0xE0000102u)       \
+    X(ERROR_KEY_DOES_NOT_EXIST, 0xE0000204u)   \
+    X(ERROR_IN_WOW64, 0xE0000235u)             \
+    X(ERROR_INF_IN_USE_BY_DEVICES, 0xE000023Du) \
+    X(GENERIC_READ, 0x80000000u)               \
+    X(FILE_SHARE_READ, 0x00000001)             \
+    X(OPEN_EXISTING, 3)                        \
+    X(KEY_READ, 0x20019)                       \
+    X(REG_SZ, 1)                               \
+    X(DICS_FLAG_GLOBAL, 0x00000001)            \
+    X(DIREG_DRV, 0x00000002)                   \
+    X(DIF_REMOVE, 0x00000005)                  \
+    X(DI_REMOVEDEVICE_GLOBAL, 0x00000001)      \
+    X(DI_NEEDRESTART, 0x00000080)              \
+    X(DI_NEEDREBOOT, 0x00000100)               \
+    X(INFINFO_INF_NAME_IS_ABSOLUTE, 2)         \
+    X(INF_STYLE_WIN4, 0x00000002)              \
+    X(SUOI_FORCEDELETE, 0x00000001)

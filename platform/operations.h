@@ -36,9 +36,48 @@
        LPWSTR *destinationComponent),                                                         \
       (source, mediaLocation, mediaType, copyStyle, destination, destinationSize,             \
        requiredSize, destinationComponent))                                                   \
+    X(setupapi, HKEY, SetupDiOpenDevRegKey, (HKEY)INVALID_HANDLE_VALUE,                        \
+      (HDEVINFO set, PSP_DEVINFO_DATA device, DWORD scope, DWORD profile, DWORD keyType,      \
+       REGSAM access),                                                                        \
+      (set, device, scope, profile, keyType, access))                                         \
+    X(setupapi, BOOL, SetupDiSetClassInstallParamsW, FALSE,                                   \
+      (HDEVINFO set, PSP_DEVINFO_DATA device, PSP_CLASSINSTALL_HEADER params, DWORD size),    \
+      (set, device, params, size))                                                            \
+    X(setupapi, BOOL, SetupDiCallClassInstaller, FALSE,                                       \
+      (DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA device), (function, set, device)) \
+    X(setupapi, BOOL, SetupDiGetDeviceInstallParamsW, FALSE,                                  \
+      (HDEVINFO set, PSP_DEVINFO_DATA device, PSP_DEVINSTALL_PARAMS_W params),                \
+      (set, device, params))                                                                  \
+    X(setupapi, BOOL, SetupGetInfInformationW, FALSE,                                         \
+      (LPCVOID inf, DWORD search, PSP_INF_INFORMATION information, DWORD size,                \
+       PDWORD requiredSize),                                                                  \
+      (inf, search, information, size, requiredSize))                                         \
+    X(setupapi, BOOL, SetupQueryInfOriginalFileInformationW, FALSE,                           \
+      (PSP_INF_INFORMATION information, UINT index, PSP_ALTPLATFORM_INFO platform,            \
+       PSP_ORIGINAL_FILE_INFO_W original),                                                    \
+      (information, index, platform, original))                                               \
+    X(setupapi, HINF, SetupOpenInfFileW, INVALID_HANDLE_VALUE,                                \
+      (LPCWSTR name, LPCWSTR infClass, DWORD style, PUINT errorLine),                         \
+      (name, infClass, style, errorLine))                                                     \
+    X(setupapi, BOOL, SetupGetLineTextW, FALSE,                                               \
+      (PINFCONTEXT context, HINF inf, LPCWSTR section, LPCWSTR key, LPWSTR buffer,            \
+       DWORD size, PDWORD requiredSize),                                                      \
+      (context, inf, section, key, buffer, size, requiredSize))                               \
+    X(setupapi, void, SetupCloseInfFile, (void)0, (HINF inf), (inf))                          \
+    X(setupapi, BOOL, SetupUninstallOEMInfW, FALSE,                                           \
+      (LPCWSTR name, DWORD flags, PVOID reserved), (name, flags, reserved))                   \
     X(newdev, BOOL, UpdateDriverForPlugAndPlayDevicesW, FALSE,                                \
       (HWND parent, LPCWSTR hardwareId, LPCWSTR infPath, DWORD flags, PBOOL rebootRequired),  \
-      (parent, hardwareId, infPath, flags, rebootRequired))
+      (parent, hardwareId, infPath, flags, rebootRequired))                                   \
+    X(newdev, BOOL, DiUninstallDriverW, FALSE,                                                \
+      (HWND parent, LPCWSTR infPath, DWORD flags, PBOOL needReboot),                          \
+      (parent, infPath, flags, needReboot))                                                   \
+    /* The registry's operations return their code instead of setting the last error; */    \
+    /* where the DLL cannot be had, that code is the loader's. */                             \
+    X(advapi32, LONG, RegQueryValueExW, (LONG)GetLastError(),                                 \
+      (HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size),    \
+      (key, name, reserved, type, data, size))                                                \
+    X(advapi32, LONG, RegCloseKey, (LONG)GetLastError(), (HKEY key), (key))
 
 // Imported from KERNEL32, which every process has.
 #define IMPORTED_OPERATIONS(X)                                                                \
@@ -48,7 +87,17 @@
        DWORD size, va_list *arguments),                                                       \
       (flags, source, messageId, languageId, buffer, size, arguments))                        \
     X(kernel32, HANDLE, FindFirstFileW, INVALID_HANDLE_VALUE,                                 \
-      (LPCWSTR path, LPWIN32_FIND_DATAW found), (path, found))
+      (LPCWSTR path, LPWIN32_FIND_DATAW found), (path, found))                                \
+    X(kernel32, BOOL, FindNextFileW, FALSE, (HANDLE search, LPWIN32_FIND_DATAW found),        \
+      (search, found))                                                                        \
+    X(kernel32, UINT, GetSystemWindowsDirectoryW, 0, (LPWSTR buffer, UINT size), (buffer, size)) \
+    X(kernel32, HANDLE, CreateFileW, INVALID_HANDLE_VALUE,                                    \
+      (LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,              \
+       DWORD disposition, DWORD flags, HANDLE model),                                         \
+      (path, access, share, security, disposition, flags, model))                             \
+    X(kernel32, BOOL, ReadFile, FALSE,                                                        \
+      (HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped),        \
+      (file, buffer, size, read, overlapped))
 
 // All of them, with msvcrt's printf, which the platform header names PrintOutput.
 #define PLATFORM_OPERATIONS(X) \

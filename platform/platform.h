@@ -6,18 +6,21 @@
 #include "platform/operations.h"
 
 #ifdef _WIN32
-// USER32, SETUPAPI and newdev are not imported: the exes are run elevated from folders
+// USER32, SETUPAPI, newdev and ADVAPI32 are not imported: the exes are run elevated from folders
 // that others can write to, so platform/ defines their functions itself and reaches the
 // real ones in DLLs it loads from the system folder alone. Declared without dllimport,
 // they bind to those definitions.
 #define _USER32_
 #define _SETUPAPI_
+#define _ADVAPI32_
 // First: libstdc++'s wrappers, reached through the SDK headers on x64, switch MinGW's own
 // printf back on (about 29 KB) unless msvcrt's is already declared.
 #include <stdio.h>
 #include <windows.h>
 #include <setupapi.h>
 #include <newdev.h>
+// Windows 10 1703 and later; MinGW's headers do not declare it.
+BOOL WINAPI DiUninstallDriverW(HWND parent, LPCWSTR infPath, DWORD flags, PBOOL needReboot);
 // msvcrt's printf itself, handed the arguments as they are: some Wine builds read a
 // Windows va_list wrongly.
 #define PrintOutput printf

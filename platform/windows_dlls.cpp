@@ -1,4 +1,4 @@
-// The operations of USER32, SETUPAPI and newdev that the programs call. The exe does
+// The operations of USER32, SETUPAPI, newdev and ADVAPI32 that the programs call. The exe does
 // not import those DLLs: a DLL found beside an elevated exe would run with its rights.
 // Each one is loaded from the system folder when its first operation is called, and the
 // operation is taken from it with GetProcAddress. An operation that cannot be had fails
@@ -15,24 +15,13 @@ struct Library {
 static Library user32 = {"user32.dll", NULL, 0};
 static Library setupapi = {"setupapi.dll", NULL, 0};
 static Library newdev = {"newdev.dll", NULL, 0};
-
-enum Operation {
-#define AS_ENUM(library, ret, name, failed, params, args) k##name,
-    LOADED_OPERATIONS(AS_ENUM)
-#undef AS_ENUM
-};
+static Library advapi32 = {"advapi32.dll", NULL, 0};
 
 struct Entry {
     Library *library;
     const char *name;
     FARPROC address;
     DWORD error; // why it could not be had; 0 until it was tried
-};
-
-static Entry entries[] = {
-#define AS_ENTRY(library, ret, name, failed, params, args) {&library, #name, NULL, 0},
-    LOADED_OPERATIONS(AS_ENTRY)
-#undef AS_ENTRY
 };
 
 // Systems without SetDefaultDllDirectories do not know LOAD_LIBRARY_SEARCH_SYSTEM32 either.
@@ -85,9 +74,8 @@ static HMODULE LoadFromSystemFolder(const char *name)
 }
 
 // The operation's address, or NULL with the loader's code as the last error.
-static AnyFunction Resolve(Operation operation)
+static AnyFunction Resolve(Entry *entry)
 {
-    Entry *entry = &entries[operation];
     Library *library = entry->library;
     if (entry->address == NULL && entry->error == 0) {
         if (library->module == NULL && library->error == 0) {
@@ -106,11 +94,13 @@ static AnyFunction Resolve(Operation operation)
 }
 
 // Each operation: call the real one, or return what it returns when it fails, with the
-// loader's code already in the last error.
+// loader's code already in the last error. Each keeps its own entry, so that an exe holds
+// only those of the operations it calls.
 #define AS_WRAPPER(library, ret, name, failed, params, args)                                  \
     ret WINAPI name params                                                                    \
     {                                                                                         \
-        decltype(&name) real = reinterpret_cast<decltype(&name)>(Resolve(k##name));           \
+        static Entry entry = {&library, #name, NULL, 0};                                      \
+        decltype(&name) real = reinterpret_cast<decltype(&name)>(Resolve(&entry));            \
         return real != NULL ? real args : failed;                                             \
     }
 LOADED_OPERATIONS(AS_WRAPPER)

@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <strings.h>
 
 std::vector<std::string> PrintedLines(const World &w)
 {
@@ -83,8 +84,8 @@ std::string Unreleased(const World &w)
         held += "blocks leaked or freed twice; ";
     // A set is the program's to give back, even where giving it back then fails.
     if (CallsMade(w, Op::SetupDiGetClassDevsA, true) != CallsMade(w, Op::SetupDiDestroyDeviceInfoList) ||
-        w.openSearches != 0)
-        held += "a device set or file search left open; ";
+        w.openSearches != 0 || !w.openFiles.empty() || !w.openInfs.empty() || w.openKeys != 0)
+        held += "a device set, file search, file, INF or key left open; ";
     return held;
 }
 
@@ -128,5 +129,72 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
                     (w.updates.empty() || w.updates[0].hardwareId == (w.wideArgs.size() > 2 ? w.wideArgs[2] : Widened(w.args[2]))),
                 "a forced update without a found device");
     CheckReports(w, lastError, &broken);
+    return broken;
+}
+
+// The path a program run on w was given as INF_File: beside element 0, as both programs
+// compose it.
+static std::u16string InfFileOf(const World &w)
+{
+    std::u16string program = w.wideArgs.size() > 0 ? w.wideArgs[0] : Widened(w.args[0]);
+    std::u16string inf = w.wideArgs.size() > 1 ? w.wideArgs[1] : Widened(w.args[1]);
+    return program.substr(0, program.rfind(u'\\') + 1) + inf;
+}
+
+static bool IsCopyPath(const World &w, const std::u16string &path)
+{
+    std::u16string folder = w.windowsFolder + u"\\inf\\";
+    if (path.compare(0, folder.size(), folder) != 0)
+        return false;
+    std::u16string name = path.substr(folder.size());
+    size_t digits = name.find_first_not_of(u"0123456789", 3);
+    return name.size() > 7 && (name[0] | 0x20) == 'o' && (name[1] | 0x20) == 'e' && (name[2] | 0x20) == 'm' &&
+           digits > 3 && digits <= 11 && name.size() == digits + 4 &&
+           Widened(".inf") == std::u16string(name.substr(digits)); // as Windows names them
+}
+
+std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD lastError)
+{
+    std::vector<std::string> broken;
+    auto require = [&broken](bool holds, const std::string &what) {
+        if (!holds)
+            broken.push_back(what);
+    };
+    bool printed = true, everyVersion = false;
+    for (const Fault &fault : w.faults)
+        printed = printed && fault.op != Op::printf;
+    for (size_t i = 2; i < w.args.size(); i++)
+        everyVersion = everyVersion || strcasecmp(w.args[i].c_str(), "/every-version") == 0;
+    for (const std::string &what : w.unmodelled)
+        broken.push_back("asked the stand-in for what it does not model: " + what);
+    if (!Unreleased(w).empty())
+        broken.push_back(Unreleased(w));
+    require(CallsMade(w, Op::MessageBoxA) + CallsMade(w, Op::FindWindowW) + CallsMade(w, Op::SendMessageTimeoutA) == 0,
+            "a box or a window touched");
+    std::string inf = w.args.size() > 1 && w.files.count(InfFileOf(w)) ? w.files.at(InfFileOf(w)) : "";
+    for (const auto &gone : w.deleted) {
+        require(IsCopyPath(w, gone.first), "deleted a file that is no published copy");
+        require(everyVersion || gone.second == inf, "deleted a copy of other bytes without /every-version");
+        std::string name;
+        for (char16_t c : gone.first.substr(gone.first.rfind(u'\\') + 1))
+            name += (char)c;
+        require(!printed || w.out.find("Removed " + name + "\r\n") != std::string::npos,
+                "a copy removed without its line");
+    }
+    size_t announced = 0;
+    for (size_t at = w.out.find("Removed "); at != std::string::npos; at = w.out.find("Removed ", at + 1))
+        announced++;
+    require(announced <= w.deleted.size(), "a line for a copy that was not removed");
+    require(status != 87 || w.deleted.empty(), "removed something after a usage error");
+    bool reportedStatus = w.out.find(ReportLine(w, "", (DWORD)status)) != std::string::npos;
+    bool restartLine = w.out.find("(Reboot Required)\r\n") != std::string::npos;
+    if (printed)
+        require(status == 0 || status == 2 || status == 87 || (status == 3010 && restartLine) ||
+                    (reportedStatus && w.out.find(" FAILURE: ") != std::string::npos),
+                "an exit status that is neither 0, 3010 after its line, a usage or not-found status, "
+                "nor a reported failure's code");
+    require(status != 0 || w.out.find(" FAILURE: ") == std::string::npos || !printed,
+            "status 0 after a failure");
+    (void)lastError;
     return broken;
 }

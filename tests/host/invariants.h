@@ -1,4 +1,4 @@
-// What holds after every run of the installer against the stand-in, whatever the machine
+// What holds after every run of a program against the stand-in, whatever the machine
 // and whatever failed. The fault matrix and the fuzzer both judge their runs by it.
 #pragma once
 
@@ -15,5 +15,8 @@ std::vector<std::string> PrintedLines(const World &w);
 // searches), described; empty when it gave back everything.
 std::string Unreleased(const World &w);
 
-// Each invariant that the finished run breaks, described; empty when it broke none.
+// Each invariant that the finished run of drvplant breaks, described; empty when it broke none.
 std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError);
+
+// The same for a run of drvremove.
+std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD lastError);

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <type_traits>
 
 World *world;
 
@@ -88,6 +89,11 @@ static BOOL Succeed(void)
     if (!world->successKeepsLastError)
         world->lastError = ERROR_SUCCESS;
     return TRUE;
+}
+
+static char16_t Folded(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? (char16_t)(c - u'a' + u'A') : c;
 }
 
 DWORD GetLastError(void)
@@ -196,11 +202,6 @@ LPWSTR lstrcatW(LPWSTR destination, LPCWSTR source)
     return destination;
 }
 
-static char16_t Folded(char16_t c)
-{
-    return c >= u'a' && c <= u'z' ? (char16_t)(c - u'a' + u'A') : c;
-}
-
 // File names compare without regard to case; * and ? are the search's wildcards.
 static bool NameMatches(const char16_t *pattern, const char16_t *name)
 {
@@ -233,7 +234,36 @@ BOOL FindClose(HANDLE search)
     if (search != kFileSearch || world->openSearches == 0)
         return Fail(ERROR_INVALID_HANDLE);
     world->openSearches--;
+    world->found.clear();
     return TRUE;
+}
+
+BOOL CloseHandle(HANDLE object)
+{
+    if (world->openFiles.erase(object) == 0)
+        return Fail(ERROR_INVALID_HANDLE);
+    return TRUE;
+}
+
+int lstrcmpiW(LPCWSTR left, LPCWSTR right)
+{
+    for (;; left++, right++) {
+        int difference = (int)Folded(*left) - (int)Folded(*right);
+        if (difference != 0 || *left == 0)
+            return difference;
+    }
+}
+
+static std::u16string InfFolder()
+{
+    return world->windowsFolder + u"\\inf\\";
+}
+
+// Files leave through here, so that what was deleted can be judged.
+static void Delete(const std::u16string &path)
+{
+    world->deleted[path] = world->files[path];
+    world->files.erase(path);
 }
 
 // The models of the table's operations, each behind the fault hook below.
@@ -306,6 +336,16 @@ static DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD 
     return (DWORD)text.size();
 }
 
+// The next file of the open search, as the search describes it.
+static void GiveFound(LPWIN32_FIND_DATAW found)
+{
+    const std::u16string path = world->found.front();
+    world->found.erase(world->found.begin());
+    memset(found, 0, sizeof *found);
+    found->nFileSizeLow = (DWORD)world->files[path].size();
+    lstrcpynW(found->cFileName, path.c_str() + (path.rfind(u'\\') + 1), MAX_PATH);
+}
+
 static HANDLE FindFirstFileW(LPCWSTR path, LPWIN32_FIND_DATAW found)
 {
     world->searchedPaths.push_back(path);
@@ -314,12 +354,24 @@ static HANDLE FindFirstFileW(LPCWSTR path, LPWIN32_FIND_DATAW found)
         world->lastError = ERROR_FILE_NOT_FOUND;
         return INVALID_HANDLE_VALUE;
     }
-    memset(found, 0, sizeof *found);
-    const std::u16string &first = matches[0];
-    found->nFileSizeLow = (DWORD)world->files[first].size();
-    lstrcpynW(found->cFileName, first.c_str() + (first.rfind(u'\\') + 1), MAX_PATH);
+    if (world->openSearches != 0) {
+        Unmodelled("two file searches at once");
+        return INVALID_HANDLE_VALUE;
+    }
+    world->found = matches;
     world->openSearches++;
+    GiveFound(found);
     return kFileSearch;
+}
+
+static BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found)
+{
+    if (search != kFileSearch || world->openSearches == 0)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (world->found.empty())
+        return Fail(ERROR_NO_MORE_FILES);
+    GiveFound(found);
+    return TRUE;
 }
 
 static HWND FindWindowW(LPCWSTR className, LPCWSTR title)
@@ -478,13 +530,14 @@ static BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
 static std::u16string Publish(const std::u16string &source)
 {
     const std::string bytes = world->files[source];
-    for (const std::u16string &path : FilesMatching(kInfFolder + u"oem*.inf"))
+    for (const std::u16string &path : FilesMatching(InfFolder() + u"oem*.inf"))
         if (world->files[path] == bytes)
             return path;
     std::u16string path;
     for (int n = 0; path.empty() || world->files.count(path) != 0; n++)
-        path = kInfFolder + u"oem" + Widened(std::to_string(n)) + u".inf";
+        path = InfFolder() + u"oem" + Widened(std::to_string(n)) + u".inf";
     world->files[path] = bytes;
+    world->originalNames[path] = source.substr(source.rfind(u'\\') + 1);
     return path;
 }
 
@@ -525,19 +578,25 @@ static bool SameIdIgnoringCase(const std::string &id, const std::u16string &want
     return true;
 }
 
+static bool DeviceCarries(const Device &device, const std::u16string &hardwareId)
+{
+    const std::string &ids = device.ids;
+    for (size_t at = 0; device.hasIds && at < ids.size();) {
+        size_t end = std::min(ids.find('\0', at), ids.size());
+        if (end == at)
+            break;
+        if (SameIdIgnoringCase(ids.substr(at, end - at), hardwareId))
+            return true;
+        at = end + 1;
+    }
+    return false;
+}
+
 static bool PresentDeviceCarries(const std::u16string &hardwareId)
 {
-    for (const Device &device : world->devices) {
-        const std::string &ids = device.ids;
-        for (size_t at = 0; device.present && device.hasIds && at < ids.size();) {
-            size_t end = std::min(ids.find('\0', at), ids.size());
-            if (end == at)
-                break;
-            if (SameIdIgnoringCase(ids.substr(at, end - at), hardwareId))
-                return true;
-            at = end + 1;
-        }
-    }
+    for (const Device &device : world->devices)
+        if (device.present && DeviceCarries(device, hardwareId))
+            return true;
     return false;
 }
 
@@ -551,7 +610,10 @@ static BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR
         return Fail(ERROR_FILE_NOT_FOUND);
     if (!PresentDeviceCarries(hardwareId))
         return Fail(ERROR_NO_SUCH_DEVINST);
-    Publish(infPath);
+    std::u16string published = Publish(infPath);
+    for (Device &device : world->devices)
+        if (device.present && DeviceCarries(device, hardwareId))
+            device.infPath = published.substr(published.rfind(u'\\') + 1);
     world->updates.push_back({hardwareId, infPath, flags});
     world->restartAsked = world->rebootRequired;
     if (rebootRequired)
@@ -559,17 +621,345 @@ static BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR
     return Succeed();
 }
 
+static UINT GetSystemWindowsDirectoryW(LPWSTR buffer, UINT size)
+{
+    UINT length = (UINT)world->windowsFolder.size();
+    if (buffer == NULL || size <= length)
+        return length + 1; // the room it needs, terminator included
+    lstrcpynW(buffer, world->windowsFolder.c_str(), (int)size);
+    return length;
+}
+
+static HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                          DWORD, HANDLE)
+{
+    if (access != GENERIC_READ || disposition != OPEN_EXISTING) {
+        Unmodelled("CreateFileW other than to read an existing file");
+        return INVALID_HANDLE_VALUE;
+    }
+    std::u16string name(path);
+    if (name.find_first_of(u"*?") != std::u16string::npos)
+        return Fail(ERROR_INVALID_NAME), INVALID_HANDLE_VALUE;
+    if (world->files.count(name) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    if (world->unreadable.count(name) != 0)
+        return Fail(ERROR_ACCESS_DENIED), INVALID_HANDLE_VALUE;
+    static uintptr_t next = 0xf11e0;
+    HANDLE file = (HANDLE)++next;
+    world->openFiles[file] = {name, 0};
+    return file;
+}
+
+static BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
+{
+    auto open = world->openFiles.find(file);
+    if (open == world->openFiles.end())
+        return Fail(ERROR_INVALID_HANDLE);
+    if (overlapped != NULL || read == NULL) {
+        Unmodelled("ReadFile with an OVERLAPPED");
+        return FALSE;
+    }
+    const std::string &bytes = world->files[open->second.first];
+    size_t offset = std::min(open->second.second, bytes.size());
+    *read = (DWORD)std::min<size_t>(size, bytes.size() - offset);
+    memcpy(buffer, bytes.data() + offset, *read);
+    open->second.second = offset + *read;
+    return TRUE;
+}
+
+static Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device)
+{
+    if (set != kDeviceSet || world->openSets == 0 || device == NULL || device->DevInst >= world->devices.size())
+        return NULL;
+    return &world->devices[device->DevInst];
+}
+
+static HKEY SetupDiOpenDevRegKey(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD scope, DWORD, DWORD keyType,
+                                 REGSAM)
+{
+    Device *stored = DeviceOf(set, device);
+    if (stored == NULL)
+        return Fail(ERROR_INVALID_HANDLE), (HKEY)INVALID_HANDLE_VALUE;
+    if (scope != DICS_FLAG_GLOBAL || keyType != DIREG_DRV) {
+        Unmodelled("device keys other than the global driver key");
+        return (HKEY)INVALID_HANDLE_VALUE;
+    }
+    if (stored->infPath.empty())
+        return Fail(ERROR_KEY_DOES_NOT_EXIST), (HKEY)INVALID_HANDLE_VALUE;
+    world->openKeys++;
+    return (HKEY)(uintptr_t)(0x4e70000 + device->DevInst);
+}
+
+// Returns its code, and leaves the last error alone, as the registry does.
+static LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    size_t index = (uintptr_t)key - 0x4e70000;
+    if (index >= world->devices.size())
+        return (LONG)ERROR_INVALID_HANDLE;
+    if (std::u16string(name) != u"InfPath")
+        return (LONG)ERROR_FILE_NOT_FOUND;
+    const std::u16string &value = world->devices[index].infPath;
+    DWORD needed = (DWORD)((value.size() + 1) * sizeof(WCHAR));
+    if (type)
+        *type = REG_SZ;
+    if (data != NULL && *size < needed) {
+        *size = needed;
+        return (LONG)ERROR_MORE_DATA;
+    }
+    if (data != NULL)
+        memcpy(data, value.c_str(), needed);
+    *size = needed;
+    return (LONG)ERROR_SUCCESS;
+}
+
+static LONG RegCloseKey(HKEY key)
+{
+    if ((uintptr_t)key - 0x4e70000 >= world->devices.size() || world->openKeys == 0)
+        return (LONG)ERROR_INVALID_HANDLE;
+    world->openKeys--;
+    return (LONG)ERROR_SUCCESS;
+}
+
+static BOOL SetupDiSetClassInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device,
+                                          PSP_CLASSINSTALL_HEADER params, DWORD size)
+{
+    if (DeviceOf(set, device) == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (params == NULL || params->cbSize != sizeof *params)
+        return Fail(ERROR_INVALID_USER_BUFFER);
+    if (params->InstallFunction != DIF_REMOVE || size != sizeof(SP_REMOVEDEVICE_PARAMS)) {
+        Unmodelled("class install parameters other than DIF_REMOVE's");
+        return FALSE;
+    }
+    world->removalScopes[device->DevInst] = ((SP_REMOVEDEVICE_PARAMS *)params)->Scope;
+    return Succeed();
+}
+
+// DIF_REMOVE: without parameters, or with the global scope, the device is gone.
+static BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA device)
+{
+    Device *stored = DeviceOf(set, device);
+    if (stored == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    auto scope = world->removalScopes.find(device->DevInst);
+    if (function != DIF_REMOVE || (scope != world->removalScopes.end() && scope->second != DI_REMOVEDEVICE_GLOBAL)) {
+        Unmodelled("class installer functions other than a global DIF_REMOVE");
+        return FALSE;
+    }
+    stored->removed = true;
+    stored->present = false;
+    stored->infPath.clear();
+    return Succeed();
+}
+
+static BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device, PSP_DEVINSTALL_PARAMS_W params)
+{
+    Device *stored = DeviceOf(set, device);
+    if (stored == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (params == NULL || params->cbSize != sizeof *params)
+        return Fail(ERROR_INVALID_USER_BUFFER);
+    params->Flags = stored->removed && world->removalNeedsRestart ? DI_NEEDREBOOT : 0;
+    return Succeed();
+}
+
+// The information holds the INF's path, so that the queries below can find it.
+static BOOL SetupGetInfInformationW(LPCVOID inf, DWORD search, PSP_INF_INFORMATION information,
+                                    DWORD size, PDWORD requiredSize)
+{
+    if (search != INFINFO_INF_NAME_IS_ABSOLUTE) {
+        Unmodelled("SetupGetInfInformationW other than by full path");
+        return FALSE;
+    }
+    std::u16string path((LPCWSTR)inf);
+    if (world->files.count(path) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    DWORD needed = (DWORD)(offsetof(SP_INF_INFORMATION, VersionData) + (path.size() + 1) * sizeof(WCHAR));
+    if (requiredSize)
+        *requiredSize = needed;
+    if (information == NULL)
+        return Succeed();
+    if (size < needed)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    information->InfStyle = INF_STYLE_WIN4;
+    information->InfCount = 1;
+    memcpy(information->VersionData, path.c_str(), (path.size() + 1) * sizeof(WCHAR));
+    return Succeed();
+}
+
+// What Windows recorded as the name before publishing; a file it never published keeps its own.
+static BOOL SetupQueryInfOriginalFileInformationW(PSP_INF_INFORMATION information, UINT index,
+                                                  PSP_ALTPLATFORM_INFO, PSP_ORIGINAL_FILE_INFO_W original)
+{
+    if (information == NULL || index >= information->InfCount)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (original == NULL || original->cbSize != sizeof *original)
+        return Fail(ERROR_INVALID_USER_BUFFER);
+    std::u16string path((const WCHAR *)information->VersionData);
+    auto recorded = world->originalNames.find(path);
+    std::u16string name = recorded != world->originalNames.end() ? recorded->second
+                                                                 : path.substr(path.rfind(u'\\') + 1);
+    lstrcpynW(original->OriginalInfName, name.c_str(), MAX_PATH);
+    original->OriginalCatalogName[0] = 0;
+    return Succeed();
+}
+
+static HINF SetupOpenInfFileW(LPCWSTR name, LPCWSTR infClass, DWORD style, PUINT)
+{
+    if (infClass != NULL || (style & INF_STYLE_WIN4) == 0) {
+        Unmodelled("SetupOpenInfFileW other than of any Windows 4 INF");
+        return INVALID_HANDLE_VALUE;
+    }
+    if (world->files.count(name) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    static uintptr_t next = 0x1f0;
+    HINF inf = (HINF)++next;
+    world->openInfs[inf] = name;
+    return inf;
+}
+
+static std::string Trimmed(const std::string &text)
+{
+    size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+static bool SameIgnoringCase(const std::string &left, const std::string &right)
+{
+    return SameIdIgnoringCase(left, Widened(right));
+}
+
+// The value of key in section of an INF's text: quotes taken off, %strings% put in.
+static bool InfValue(const std::string &text, const std::string &section, const std::string &key,
+                     std::string *value)
+{
+    std::string current;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = Trimmed(text.substr(at, end - at));
+        at = end + 1;
+        if (!line.empty() && line[0] == '[') {
+            current = line.substr(1, line.find(']') - 1);
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (!SameIgnoringCase(current, section) || equals == std::string::npos ||
+            !SameIgnoringCase(Trimmed(line.substr(0, equals)), key))
+            continue;
+        *value = Trimmed(line.substr(equals + 1));
+        if (value->size() >= 2 && value->front() == '%' && value->back() == '%' &&
+            !InfValue(text, "Strings", value->substr(1, value->size() - 2), value))
+            return false;
+        if (value->size() >= 2 && value->front() == '"' && value->back() == '"')
+            *value = value->substr(1, value->size() - 2);
+        return true;
+    }
+    return false;
+}
+
+static BOOL SetupGetLineTextW(PINFCONTEXT context, HINF inf, LPCWSTR section, LPCWSTR key, LPWSTR buffer,
+                              DWORD size, PDWORD requiredSize)
+{
+    if (context != NULL) {
+        Unmodelled("SetupGetLineTextW from a line context");
+        return FALSE;
+    }
+    auto open = world->openInfs.find(inf);
+    if (open == world->openInfs.end())
+        return Fail(ERROR_INVALID_HANDLE);
+    std::string value, sectionName, keyName;
+    for (const WCHAR *at = section; *at; at++)
+        sectionName += (char)*at;
+    for (const WCHAR *at = key; *at; at++)
+        keyName += (char)*at;
+    if (!InfValue(world->files[open->second], sectionName, keyName, &value))
+        return Fail(ERROR_LINE_NOT_FOUND);
+    std::u16string wide = Widened(value);
+    if (requiredSize)
+        *requiredSize = (DWORD)wide.size() + 1;
+    if (buffer != NULL && size < wide.size() + 1)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (buffer != NULL)
+        lstrcpynW(buffer, wide.c_str(), (int)size);
+    return Succeed();
+}
+
+static void SetupCloseInfFile(HINF inf)
+{
+    world->openInfs.erase(inf);
+}
+
+static bool CopyInUse(const std::u16string &name)
+{
+    for (const Device &device : world->devices)
+        if (!device.removed && lstrcmpiW(device.infPath.c_str(), name.c_str()) == 0)
+            return true;
+    return false;
+}
+
+// Refused while a device still uses the copy, unless forced.
+static BOOL SetupUninstallOEMInfW(LPCWSTR name, DWORD flags, PVOID reserved)
+{
+    if (name == NULL || reserved != NULL || (flags & ~SUOI_FORCEDELETE) != 0)
+        return Fail(ERROR_INVALID_PARAMETER);
+    std::u16string file(name);
+    if (file.find(u'\\') != std::u16string::npos)
+        return Fail(ERROR_INVALID_NAME);
+    if (world->files.count(InfFolder() + file) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    if (CopyInUse(file) && (flags & SUOI_FORCEDELETE) == 0)
+        return Fail(ERROR_INF_IN_USE_BY_DEVICES);
+    Delete(InfFolder() + file);
+    return Succeed();
+}
+
+// Where newdev has it: each device that uses the package moves to its next-best driver
+// (none here), and the package goes.
+static BOOL DiUninstallDriverW(HWND, LPCWSTR infPath, DWORD flags, PBOOL needReboot)
+{
+    if (!world->driverUninstallKnown)
+        return Fail(ERROR_PROC_NOT_FOUND);
+    if (infPath == NULL || flags != 0) {
+        Unmodelled("DiUninstallDriverW with flags");
+        return FALSE;
+    }
+    std::u16string path(infPath);
+    if (world->files.count(path) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    std::u16string name = path.substr(path.rfind(u'\\') + 1);
+    for (Device &device : world->devices)
+        if (lstrcmpiW(device.infPath.c_str(), name.c_str()) == 0)
+            device.infPath.clear();
+    Delete(path);
+    if (needReboot)
+        *needReboot = world->removalNeedsRestart;
+    return Succeed();
+}
+
 } // namespace model
 
 // The fault hook: a faulted call fails as the operation does, with the fault's code;
 // any other reaches the model. Either way the journal records how it ended.
-#define AS_FAULT_HOOK(library, ret, name, failed, params, args)                    \
-    ret name params                                                                \
-    {                                                                              \
-        size_t entered_ = Enter(Op::name);                                         \
-        ret returned_ = world->journal[entered_].faulted ? (ret)(failed) : model::name args; \
-        world->journal[entered_].succeeded = !(returned_ == (ret)(failed));        \
-        return returned_;                                                          \
+template <class Ret, class Model, class Failed> static Ret Hooked(Op op, Model model, Failed failed)
+{
+    size_t entered = Enter(op);
+    bool faulted = world->journal[entered].faulted;
+    if constexpr (std::is_void_v<Ret>) {
+        if (!faulted)
+            model();
+        world->journal[entered].succeeded = !faulted;
+    } else {
+        Ret returned = faulted ? failed() : model();
+        world->journal[entered].succeeded = !(returned == failed());
+        return returned;
+    }
+}
+
+#define AS_FAULT_HOOK(library, ret, name, failed, params, args)                                \
+    ret name params                                                                            \
+    {                                                                                          \
+        return Hooked<ret>(Op::name, [&] { return model::name args; }, [&] { return (ret)(failed); }); \
     }
 LOADED_OPERATIONS(AS_FAULT_HOOK)
 IMPORTED_OPERATIONS(AS_FAULT_HOOK)

@@ -42,6 +42,8 @@ struct Device {
     // The size the platform reports, when it disagrees with the bytes it delivers.
     std::optional<DWORD> claimedSize = std::nullopt;
     bool present = true;
+    std::u16string infPath = u""; // the published copy its driver came from, if any
+    bool removed = false;          // by DIF_REMOVE
 };
 
 struct Box {
@@ -56,7 +58,8 @@ struct Call {
     size_t outAt;     // how much output there was when it was called
     DWORD lastError;  // the last error it found (for printf, what a report line claims)
     bool faulted;     // a Fault made it fail
-    bool succeeded;   // it returned something other than its failure value
+    bool succeeded;   // it returned something other than its failure value (not read for
+                      // the registry's operations, which return their code instead)
 };
 
 struct Update {
@@ -92,6 +95,12 @@ struct World {
     bool successKeepsLastError = false; // Wine's way; Windows' SetupAPI clears it
     BOOL rebootRequired = FALSE;        // what a driver update answers
     bool stationVisible = true; // false: a service's window station, which nobody sees
+    std::u16string windowsFolder = u"C:\\Windows";
+    // Windows 10 1703 and later: newdev has DiUninstallDriverW.
+    bool driverUninstallKnown = false;
+    bool removalNeedsRestart = false;         // what removing a device or package answers
+    std::map<std::u16string, std::u16string> originalNames; // published copy: its name before
+    std::set<std::u16string> unreadable;      // paths that cannot be opened (access denied)
     // CharUpperA calls (1-based; 0: every one) that find nothing to change in their string.
     std::set<unsigned> upperCaseSkipped;
 
@@ -113,6 +122,12 @@ struct World {
     int openSets = 0;
     int openSearches = 0;
     std::vector<size_t> setMembers; // devices of the open set, by index
+    std::vector<std::u16string> found; // what the open file search has left to give
+    std::map<HANDLE, std::pair<std::u16string, size_t>> openFiles; // path, offset
+    std::map<HINF, std::u16string> openInfs;
+    int openKeys = 0;
+    std::map<DWORD, DWORD> removalScopes; // set by SetupDiSetClassInstallParamsW, by device
+    std::map<std::u16string, std::string> deleted; // files that an operation removed: bytes
 };
 
 // Each byte taken as the character of that number, as an ANSI program's argument read

@@ -1,0 +1,231 @@
+#include "remover/remover.h"
+
+#include <string.h>
+
+static const char kUsageLine[] = "usage: drvremove <INF_File> [/every-version] [/force]\n";
+static const WCHAR kEveryVersion[] = WIDE("/every-version");
+static const WCHAR kForce[] = WIDE("/force");
+static const WCHAR kCopies[] = WIDE("\\inf\\oem*.inf");
+static const char kCopiesLabel[] = "oem*.inf";
+
+struct Switches {
+    BOOL everyVersion, force;
+};
+
+// What the copies are compared with.
+struct Package {
+    const WCHAR *path, *fileName;
+    BYTE *bytes;
+    DWORD size;
+    BOOL identified; // identity holds INF_File's; only then are other versions sought
+    Identity identity;
+};
+
+// Everything after INF_File: each switch once, in any case.
+static BOOL ReadSwitches(int count, WCHAR **wideArgs, Switches *switches)
+{
+    BOOL valid = count >= 2 && count <= 4;
+    switches->everyVersion = switches->force = FALSE;
+    for (int i = 2; valid && i < count; i++) {
+        BOOL *seen = lstrcmpiW(wideArgs[i], kEveryVersion) == 0 ? &switches->everyVersion
+                     : lstrcmpiW(wideArgs[i], kForce) == 0      ? &switches->force
+                                                                : NULL;
+        valid = seen != NULL && !*seen;
+        if (valid)
+            *seen = TRUE;
+    }
+    return valid;
+}
+
+BOOL IsCopyName(const WCHAR *name)
+{
+    int digits = 0;
+    if (lstrlenW(name) < 8 || (name[0] | 0x20) != 'o' || (name[1] | 0x20) != 'e' ||
+        (name[2] | 0x20) != 'm')
+        return FALSE;
+    while (name[3 + digits] >= '0' && name[3 + digits] <= '9')
+        digits++;
+    return digits >= 1 && digits <= 8 && lstrcmpiW(name + 3 + digits, WIDE(".inf")) == 0;
+}
+
+// A copy's name as a report's label: copy names are ASCII.
+static void NameAsLabel(const WCHAR *name, char *label)
+{
+    int at = 0;
+    for (; name[at] != 0 && at < kCopyNameSize - 1; at++)
+        label[at] = (char)name[at];
+    label[at] = '\0';
+}
+
+// Whether the copy at path is one of the package's: the same bytes, or with every
+// version, the same original name and identity. FALSE with the last error set (not 0)
+// when the copy could not be read to tell.
+static BOOL IsPackageCopy(const Package *package, const WCHAR *path, const WIN32_FIND_DATAW *found,
+                          BOOL *ours)
+{
+    BOOL read = TRUE;
+    BYTE *bytes = NULL;
+    WCHAR original[MAX_PATH];
+    Identity identity;
+    *ours = FALSE;
+    if (found->nFileSizeHigh == 0 && found->nFileSizeLow == package->size) {
+        read = ReadWholeFile(path, package->size, &bytes);
+        *ours = read && memcmp(bytes, package->bytes, package->size) == 0;
+        LocalFree(bytes);
+    }
+    // Another version is told by what Windows recorded of it; what cannot be read is not
+    // known to be ours.
+    if (read && !*ours && package->identified)
+        *ours = ReadOriginalName(path, original) && lstrcmpiW(original, package->fileName) == 0 &&
+                ReadIdentity(path, &identity) &&
+                lstrcmpiW(identity.provider, package->identity.provider) == 0 &&
+                lstrcmpiW(identity.classGuid, package->identity.classGuid) == 0;
+    return read;
+}
+
+struct Outcome {
+    DWORD firstFailure; // 0 while nothing failed
+    BOOL restart, matched;
+};
+
+static void Failed(Outcome *outcome, const char *label)
+{
+    if (outcome->firstFailure == 0)
+        outcome->firstFailure = GetLastError() != 0 ? GetLastError() : ERROR_INVALID_FUNCTION;
+    ReportFailure(label);
+}
+
+// Appends name to the list of count names, each kCopyNameSize units; the list is
+// replaced by a larger one. FALSE when memory runs out.
+static BOOL Remember(WCHAR **list, int count, const WCHAR *name)
+{
+    WCHAR *larger = (WCHAR *)LocalAlloc(LPTR, (SIZE_T)(count + 1) * kCopyNameSize * sizeof(WCHAR));
+    if (larger == NULL)
+        return FALSE;
+    for (int at = 0; at < count * kCopyNameSize; at++)
+        larger[at] = (*list)[at];
+    lstrcpynW(larger + count * kCopyNameSize, name, kCopyNameSize);
+    LocalFree(*list);
+    *list = larger;
+    return TRUE;
+}
+
+// The names of the package's copies in folder. The listing is finished before anything
+// is removed, so that removing cannot disturb it.
+static int FindCopies(const Package *package, const WCHAR *folder, WCHAR **list, Outcome *outcome)
+{
+    WCHAR path[MAX_PATH];
+    WIN32_FIND_DATAW found;
+    char label[kCopyNameSize];
+    int count = 0;
+    BOOL ours;
+    lstrcpynW(path, folder, MAX_PATH);
+    lstrcatW(path, WIDE("oem*.inf"));
+    HANDLE search = FindFirstFileW(path, &found);
+    BOOL more = search != INVALID_HANDLE_VALUE;
+    if (!more && GetLastError() != ERROR_FILE_NOT_FOUND)
+        Failed(outcome, kCopiesLabel);
+    for (; more; more = FindNextFileW(search, &found)) {
+        if (!IsCopyName(found.cFileName))
+            continue;
+        lstrcpynW(path, folder, MAX_PATH);
+        lstrcatW(path, found.cFileName);
+        NameAsLabel(found.cFileName, label);
+        if (!IsPackageCopy(package, path, &found, &ours))
+            Failed(outcome, label);
+        else if (ours && Remember(list, count, found.cFileName))
+            count++;
+        else if (ours)
+            Failed(outcome, label);
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_NO_MORE_FILES)
+            Failed(outcome, kCopiesLabel);
+        FindClose(search);
+    }
+    return count;
+}
+
+// The folder that holds the copies, with its backslash: the system's Windows folder,
+// which is the same for every session.
+static BOOL CopiesFolder(WCHAR *folder)
+{
+    UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0)
+        return FALSE;
+    if (length + lstrlenW(kCopies) >= MAX_PATH) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    lstrcatW(folder, WIDE("\\inf\\"));
+    return TRUE;
+}
+
+static void RemoveCopies(const Package *package, BOOL force, Outcome *outcome)
+{
+    WCHAR folder[MAX_PATH];
+    WCHAR *list = NULL;
+    char label[kCopyNameSize];
+    if (!CopiesFolder(folder)) {
+        Failed(outcome, "GetSystemWindowsDirectory");
+        return;
+    }
+    int count = FindCopies(package, folder, &list, outcome);
+    for (int i = 0; i < count; i++) {
+        const WCHAR *name = list + i * kCopyNameSize;
+        NameAsLabel(name, label);
+        if (RemoveCopy(folder, name, force, &outcome->restart))
+            PrintKeepingLastError("Removed %s\n", label);
+        else
+            Failed(outcome, label);
+    }
+    outcome->matched = count > 0;
+    LocalFree(list);
+}
+
+// label names INF_File in its reports, as the caller wrote it.
+static int RemovePackage(const WCHAR *infPath, const WIN32_FIND_DATAW *found, const char *label,
+                         const Switches *switches)
+{
+    Package package = {infPath, infPath, NULL, found->nFileSizeLow, FALSE, {}};
+    Outcome outcome = {0, FALSE, FALSE};
+    for (const WCHAR *at = infPath; *at != 0; at++)
+        if (*at == '\\')
+            package.fileName = at + 1;
+    if (found->nFileSizeHigh != 0)
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    if (found->nFileSizeHigh != 0 || !ReadWholeFile(infPath, package.size, &package.bytes)) {
+        Failed(&outcome, label);
+        return (int)outcome.firstFailure;
+    }
+    package.identified = switches->everyVersion && ReadIdentity(infPath, &package.identity);
+    RemoveCopies(&package, switches->force, &outcome);
+    LocalFree(package.bytes);
+    if (!outcome.matched && outcome.firstFailure == 0)
+        PrintKeepingLastError("Nothing to remove.\n");
+    if (outcome.restart)
+        PrintKeepingLastError("(Reboot Required)\n");
+    return outcome.firstFailure != 0 ? (int)outcome.firstFailure
+           : outcome.restart        ? kRemovedRestartNeeded
+                                    : kRemoved;
+}
+
+int RemoveMain(int count, char **args, WCHAR **wideArgs)
+{
+    Switches switches;
+    WCHAR infPath[kInfPathSize];
+    WIN32_FIND_DATAW found;
+    int status = kUsage;
+    HANDLE search = INVALID_HANDLE_VALUE;
+    if (!ReadSwitches(count, wideArgs, &switches) || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {
+        PrintKeepingLastError("%s", kUsageLine);
+    } else if ((search = FindFirstFileW(infPath, &found)) == INVALID_HANDLE_VALUE) {
+        PrintKeepingLastError("  File not found.\n");
+        PrintKeepingLastError("%s", kUsageLine);
+        status = kInfNotFound;
+    } else {
+        FindClose(search);
+        status = RemovePackage(infPath, &found, args[1], &switches);
+    }
+    return status;
+}

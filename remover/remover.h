@@ -1,0 +1,38 @@
+// drvremove's logic: take out the copies of an INF that Windows keeps among its OEM INFs,
+// which is where drvplant's runs put it.
+#pragma once
+
+#include "common/common.h"
+
+// Exit statuses beside the Win32 code of the first failure.
+enum RemovalStatus {
+    kRemoved = 0,
+    kUsage = 87,          // ERROR_INVALID_PARAMETER
+    kInfNotFound = 2,     // ERROR_FILE_NOT_FOUND
+    kRemovedRestartNeeded = 3010, // ERROR_SUCCESS_REBOOT_REQUIRED
+};
+
+ProgramMain RemoveMain;
+
+// Units for a copy's name: "oem", up to eight digits, ".inf" and the terminator.
+enum { kCopyNameSize = 16 };
+
+// True for the names Windows gives the copies it publishes: oem<digits>.inf.
+BOOL IsCopyName(const WCHAR *name);
+
+// What tells the other versions of a package: its [Version] Provider and ClassGuid.
+struct Identity {
+    WCHAR provider[256];
+    WCHAR classGuid[64];
+};
+
+// The whole file, in a block of size bytes (and one more) for the caller to LocalFree.
+BOOL ReadWholeFile(const WCHAR *path, DWORD size, BYTE **bytes);
+BOOL ReadIdentity(const WCHAR *path, Identity *identity);
+// The name the INF had before Windows published it under path.
+BOOL ReadOriginalName(const WCHAR *path, WCHAR *name);
+
+// Removes the published copy name in folder (which ends in a backslash), and on older
+// Windows the devices installed from it first. FALSE with the last error when it stays;
+// restart is set when Windows asks for one.
+BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restart);
