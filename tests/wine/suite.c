@@ -141,13 +141,16 @@ static void ForgetInstalls(void)
     DeleteFileW(kOemCopy);
 }
 
-/* Files that planted DLLs left in C:\marks when they were loaded. */
-static void ReadMarks(Text *marks)
+/* Files that planted DLLs left in C:\marks when they were loaded, taken away as read so
+ * that a case sees only its own. */
+static void TakeMarks(Text *marks)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA("C:\\marks\\*.dll", &found);
     TextClear(marks);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        char path[MAX_PATH] = "C:\\marks\\";
+        DeleteFileA(lstrcatA(path, found.cFileName));
         TextAppend(marks, found.cFileName);
         TextAppend(marks, " ");
     }
@@ -174,11 +177,25 @@ static void SetLoadOrder(const wchar_t *const *names, const wchar_t *setting)
 static const wchar_t kEnglishTitle[] = L"Found New Hardware Wizard";
 static const wchar_t kChineseTitle[] = L"\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5411\u5BFC";
 
+static void RunDrvplant(const Case *c, Outcome *run)
+{
+    const wchar_t *program = c->program != NULL ? c->program : DRVPLANT;
+    RunExact(program, c->commandLine != NULL ? c->commandLine : program,
+             c->directory != NULL ? c->directory : L"C:\\suite", c->output,
+             c->hidden ? HiddenDesktop() : NULL, run);
+}
+
 static void RunCase(const Case *c)
 {
     static Text expected, marks;
-    static Outcome run;
-    const wchar_t *program = c->program != NULL ? c->program : DRVPLANT;
+    static Outcome run, alone;
+    TakeMarks(&marks);
+    if (c->overrides != NULL)
+        SetLoadOrder(c->overrides, c->loadOrder);
+    /* Start-up alone takes seconds under an emulator: the same run without the wizard
+     * tells what the hung one cost. */
+    if (c->hung)
+        RunDrvplant(c, &alone);
     ForgetInstalls();
     TextClear(&expected);
     if (c->searchId != NULL)
@@ -186,16 +203,12 @@ static void RunCase(const Case *c)
     TextAppend(&expected, c->tail != NULL ? c->tail : "");
     if (c->reportLabel != NULL)
         AppendFailureLine(&expected, c->reportLabel, c->reportCode);
-    if (c->overrides != NULL)
-        SetLoadOrder(c->overrides, c->loadOrder);
     Wizard *english = c->wizards & kEnglishWizard ? OpenWizard(kEnglishTitle) : NULL;
     Wizard *chinese = c->wizards & kChineseWizard ? OpenWizard(kChineseTitle) : NULL;
     if (c->hung)
         HangWizard(english != NULL ? english : chinese);
 
-    RunExact(program, c->commandLine != NULL ? c->commandLine : program,
-             c->directory != NULL ? c->directory : L"C:\\suite", c->output,
-             c->hidden ? HiddenDesktop() : NULL, &run);
+    RunDrvplant(c, &run);
 
     /* A hung wizard may still take the message once it reads its queue again. */
     int closed = (english != NULL && CloseWizard(english) ? kEnglishWizard : 0) |
@@ -208,12 +221,16 @@ static void RunCase(const Case *c)
     check(run.status == c->status, "status %lu, expected %lu", run.status, c->status);
     /* Nothing may hold a run up: a box nobody sees, a hung window. */
     check(run.milliseconds < 20000, "took %lu ms", run.milliseconds);
+    /* A hung wizard costs drvplant's patience of 3 s, and not twice that. */
+    if (c->hung)
+        check(run.milliseconds < alone.milliseconds + 5000,
+              "took %lu ms, %lu ms without the wizard", run.milliseconds, alone.milliseconds);
     check(run.boxShown == (c->landed == kBox), "box shown: %d", run.boxShown);
     if (c->landed == kBox) {
         check_bytes("Error-Install Driver Failed!", run.boxText, "box text");
         check_bytes(expected.bytes, run.outAtBox.bytes, "output that reached the file before the box");
     }
-    ReadMarks(&marks);
+    TakeMarks(&marks);
     check_bytes("", marks.bytes, "planted DLLs that were loaded");
     /* Wine's forced update places the INF among the OEM INFs too, so a forced run is told
      * apart by the install section's registry value alone. */
@@ -415,6 +432,9 @@ static void EnglishCases(void)
         {.name = "english_wizard_open", USAGE, .wizards = kEnglishWizard, .closed = kEnglishWizard},
         {.name = "no_wizard_open", USAGE},
         {.name = "english_wizard_hung", USAGE, .wizards = kEnglishWizard, .hung = 1},
+        /* Code page 1252 has no form of the Chinese title; the wizard must go all the same. */
+        {.name = "chinese_wizard_open_under_code_page_1252", USAGE, .wizards = kChineseWizard,
+         .closed = kChineseWizard},
         /* Deployment agents run drvplant as SYSTEM on a window station nobody sees: the box
          * would wait for ever there, so its text becomes a line; nothing else changes. */
         {.name = "hidden_station_failed_pre_installation", .commandLine = FAILING(L"C:\\suite"),

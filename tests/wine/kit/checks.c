@@ -8,7 +8,7 @@
 static int checks, failures;
 /* The case that runs, as Wine's tests push a context: every failure names it. */
 static const char *caseGroup = "", *caseFilter, *caseName;
-static int failuresBefore;
+static int failuresBefore, casesRun;
 
 /* The shared start-up hands over the UTF-16 vector; the kit's programs read ANSI. */
 int main(int argc, char **argv);
@@ -61,6 +61,10 @@ void CheckBytesAt(const char *expected, const char *actual, const char *file, in
 
 int CheckSummary(const char *group)
 {
+    if (failures == 0 && casesRun == 0 && caseFilter != NULL) {
+        printf("%s: no case matches \"%s\"\n", group, caseFilter);
+        return kNoCaseMatched;
+    }
     printf("%s: %d checks, %d failed\n", group, checks, failures);
     return failures == 0 ? 0 : 1;
 }
@@ -77,6 +81,7 @@ int BeginCase(const char *name)
         return 0;
     caseName = name;
     failuresBefore = failures;
+    casesRun++;
     return 1;
 }
 

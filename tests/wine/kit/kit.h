@@ -19,7 +19,10 @@ void CheckBytesAt(const char *expected, const char *actual, const char *file, in
                   const char *what);
 #define check_bytes(expected, actual, what) \
     CheckBytesAt((expected), (actual), __FILE__, __LINE__, (what))
-/* Prints the group's count of checks and failures; 0 when none failed. */
+/* Prints the group's count of checks and failures; 0 when none failed, 1 when some did,
+ * and kNoCaseMatched when a filter left no case to run here and nothing failed (run.sh
+ * fails a filter that no program matches). */
+enum { kNoCaseMatched = 3 };
 int CheckSummary(const char *group);
 
 /* Named cases: only those whose name contains filter run (all when it is NULL or empty),
