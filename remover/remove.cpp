@@ -88,6 +88,7 @@ struct Outcome {
     BOOL restart, matched;
 };
 
+// A failure that left no code still fails the run.
 static void Failed(Outcome *outcome, const char *label)
 {
     if (outcome->firstFailure == 0)
@@ -206,8 +207,8 @@ static int RemovePackage(const WCHAR *infPath, const WIN32_FIND_DATAW *found, co
     if (outcome.restart)
         PrintKeepingLastError("(Reboot Required)\n");
     return outcome.firstFailure != 0 ? (int)outcome.firstFailure
-           : outcome.restart        ? kRemovedRestartNeeded
-                                    : kRemoved;
+           : outcome.restart        ? kRemovalRestartNeeded
+                                    : kRemovalDone;
 }
 
 int RemoveMain(int count, char **args, WCHAR **wideArgs)
@@ -215,14 +216,14 @@ int RemoveMain(int count, char **args, WCHAR **wideArgs)
     Switches switches;
     WCHAR infPath[kInfPathSize];
     WIN32_FIND_DATAW found;
-    int status = kUsage;
+    int status = kRemovalUsage;
     HANDLE search = INVALID_HANDLE_VALUE;
     if (!ReadSwitches(count, wideArgs, &switches) || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {
         PrintKeepingLastError("%s", kUsageLine);
     } else if ((search = FindFirstFileW(infPath, &found)) == INVALID_HANDLE_VALUE) {
         PrintKeepingLastError("  File not found.\n");
         PrintKeepingLastError("%s", kUsageLine);
-        status = kInfNotFound;
+        status = kRemovalInfNotFound;
     } else {
         FindClose(search);
         status = RemovePackage(infPath, &found, args[1], &switches);

@@ -6,10 +6,10 @@
 
 // Exit statuses beside the Win32 code of the first failure.
 enum RemovalStatus {
-    kRemoved = 0,
-    kUsage = 87,          // ERROR_INVALID_PARAMETER
-    kInfNotFound = 2,     // ERROR_FILE_NOT_FOUND
-    kRemovedRestartNeeded = 3010, // ERROR_SUCCESS_REBOOT_REQUIRED
+    kRemovalDone = 0,
+    kRemovalUsage = 87,          // ERROR_INVALID_PARAMETER
+    kRemovalInfNotFound = 2,     // ERROR_FILE_NOT_FOUND
+    kRemovalRestartNeeded = 3010, // ERROR_SUCCESS_REBOOT_REQUIRED
 };
 
 ProgramMain RemoveMain;

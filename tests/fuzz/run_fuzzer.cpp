@@ -1,9 +1,10 @@
-// Feeds whole runs arbitrary machines through the stand-in: device lists whose property
+// Feeds whole runs of either program arbitrary machines through the stand-in: device lists whose property
 // bytes and reported sizes are anything, faults of any code at any call, single- and
 // double-byte code pages, search IDs of any bytes, and now and then any command line
 // and open windows. Sanitizers catch what goes wrong in memory; the invariants that the
 // fault matrix judges its runs by catch what goes wrong in the run.
 #include "installer/installer.h"
+#include "remover/remover.h"
 #include "tests/host/invariants.h"
 #include "tests/host/expected.h"
 #include "tests/host/standin.h"
@@ -44,10 +45,40 @@ static DWORD AnySize(FuzzedDataProvider &data, size_t held)
     }
 }
 
+// A removal: copies in the INF folder, some of the INF's bytes or its other versions,
+// devices installed from some of them, any switches.
+static void DescribeRemoval(FuzzedDataProvider &data, World &w)
+{
+    static const char *const kSwitches[] = {"/every-version", "/force", "/FORCE", "/x"};
+    static const std::string kInf = "[Version]\r\nProvider=Contoso\r\nClassGuid={1}\r\n";
+    const std::string kinds[] = {kInf, kInf + "DriverVer=2\r\n", "[Version]\r\nProvider=Other\r\n", ""};
+    w.args = {"C:\\tools\\drvremove.exe", "dev.inf"};
+    for (size_t i = data.ConsumeIntegralInRange(0, 3); i > 0; i--)
+        w.args.push_back(data.PickValueInArray(kSwitches));
+    w.files[u"C:\\tools\\dev.inf"] = kInf;
+    for (size_t i = data.ConsumeIntegralInRange(0, 5); i > 0; i--) {
+        std::u16string name = Widened(data.ConsumeBool() ? "oem" + std::to_string(data.ConsumeIntegral<uint8_t>()) + ".inf"
+                                                         : Argument(data, 12));
+        std::u16string path = kInfFolder + name;
+        w.files[path] = data.ConsumeBool() ? data.PickValueInArray(kinds) : Argument(data, 60);
+        if (data.ConsumeBool())
+            w.originalNames[path] = data.ConsumeBool() ? u"dev.inf" : u"other.inf";
+        if (data.ConsumeIntegralInRange(0, 5) == 0)
+            w.unreadable.insert(path);
+        if (data.ConsumeBool())
+            w.devices.push_back({true, std::string("ROOT\\X\0", 8), std::nullopt, data.ConsumeBool(), name});
+    }
+    w.driverUninstallKnown = data.ConsumeBool();
+    w.removalNeedsRestart = data.ConsumeBool();
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);
     World w;
+    bool removal = data.ConsumeIntegralInRange(0, 3) == 0;
+    if (removal)
+        DescribeRemoval(data, w);
     switch (data.ConsumeIntegralInRange(0, 2)) {
     case 1:
         w.leadBytes = CodePage932LeadBytes();
@@ -60,9 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     w.rebootRequired = data.ConsumeBool();
     std::string id = Argument(data, 80);
     // Mostly the usual command line, so that runs reach the search; sometimes any.
-    if (data.ConsumeIntegralInRange(0, 7) != 0) {
+    if (removal) {
+    } else if (data.ConsumeIntegralInRange(0, 7) != 0) {
         w.args = {kProgram, "dev.inf", id};
-        w.files = {{kInf, ""}};
+        w.files[kInf] = "";
     } else {
         size_t count = data.ConsumeIntegralInRange(0, 4);
         for (size_t i = 0; i < count; i++)
@@ -94,11 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     w.stationVisible = !data.ConsumeBool();
 
     world = &w;
-    int status = RunProgram(InstallMain);
+    int status = RunProgram(removal ? RemoveMain : InstallMain);
     DWORD lastError = GetLastError();
     world = nullptr;
 
-    std::vector<std::string> broken = BrokenInvariants(w, status, lastError);
+    std::vector<std::string> broken = removal ? BrokenRemovalInvariants(w, status, lastError)
+                                              : BrokenInvariants(w, status, lastError);
     for (const std::string &what : broken)
         fprintf(stderr, "broken: %s\n", what.c_str());
     if (!broken.empty())

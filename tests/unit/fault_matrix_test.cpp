@@ -10,10 +10,13 @@
 #include "tests/host/expected.h"
 #include "unit.h"
 
+#include "remover/remover.h"
+
 #include <stdio.h>
 
 // Codes the host's subset of the API does not name.
-static const DWORD kPathNotFound = 3, kInvalidName = 123, kInvalidFlags = 1004;
+static const DWORD kPathNotFound = 3, kSharingViolation = 32, kLockViolation = 33,
+                   kInvalidName = 123, kInvalidFlags = 1004;
 static const DWORD kExpectedSectionName = 0xE0000000, kInvalidRegProperty = 0xE0000209,
                    kNoSuchDevinst = 0xE000020B, kNoCatalogForOemInf = 0xE000022F,
                    kInWow64 = 0xE0000235;
@@ -31,6 +34,7 @@ enum Consequence {
     kIdAsStored,     // as if upper-casing had left that ID as it was
     kNoBox,          // the box does not appear; nothing else changes
     kNothingChanges, // the run does not look at what it returns
+    kNotCalled,      // drvplant does not call it; drvremove's runs below do
 };
 
 struct FaultRow {
@@ -71,6 +75,27 @@ static const FaultRow kRows[] = {
     // Whether a person can see the box is then unknown: one may, so it is shown.
     {Op::GetProcessWindowStation, {ERROR_PROC_NOT_FOUND, ERROR_ACCESS_DENIED}, kNothingChanges, ""},
     {Op::GetUserObjectInformationA, {ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE}, kNothingChanges, ""},
+    {Op::FindNextFileW, {ERROR_NO_MORE_FILES, ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE}, kNotCalled, ""},
+    {Op::GetSystemWindowsDirectoryW, {ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY}, kNotCalled, ""},
+    {Op::CreateFileW, {ERROR_ACCESS_DENIED, kSharingViolation, ERROR_FILE_NOT_FOUND}, kNotCalled, ""},
+    {Op::ReadFile, {ERROR_ACCESS_DENIED, kLockViolation}, kNotCalled, ""},
+    {Op::SetupDiOpenDevRegKey, {ERROR_ACCESS_DENIED, ERROR_KEY_DOES_NOT_EXIST}, kNotCalled, ""},
+    {Op::RegQueryValueExW, {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_MORE_DATA}, kNotCalled, ""},
+    {Op::RegCloseKey, {ERROR_INVALID_HANDLE}, kNotCalled, ""},
+    {Op::SetupDiSetClassInstallParamsW, {ERROR_INVALID_USER_BUFFER, ERROR_ACCESS_DENIED}, kNotCalled, ""},
+    {Op::SetupDiCallClassInstaller, {ERROR_ACCESS_DENIED, kInWow64, kNoSuchDevinst}, kNotCalled, ""},
+    {Op::SetupDiGetDeviceInstallParamsW, {ERROR_INVALID_HANDLE}, kNotCalled, ""},
+    {Op::SetupGetInfInformationW, {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, kExpectedSectionName},
+     kNotCalled, ""},
+    {Op::SetupQueryInfOriginalFileInformationW, {ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER},
+     kNotCalled, ""},
+    {Op::SetupOpenInfFileW, {ERROR_ACCESS_DENIED, kExpectedSectionName}, kNotCalled, ""},
+    {Op::SetupGetLineTextW, {ERROR_LINE_NOT_FOUND, ERROR_INSUFFICIENT_BUFFER}, kNotCalled, ""},
+    {Op::SetupCloseInfFile, {ERROR_PROC_NOT_FOUND}, kNotCalled, ""},
+    {Op::SetupUninstallOEMInfW, {ERROR_ACCESS_DENIED, ERROR_INF_IN_USE_BY_DEVICES, ERROR_FILE_NOT_FOUND},
+     kNotCalled, ""},
+    {Op::DiUninstallDriverW, {ERROR_ACCESS_DENIED, ERROR_PROC_NOT_FOUND, ERROR_MOD_NOT_FOUND, kInWow64},
+     kNotCalled, ""},
 };
 
 struct Scenario {
@@ -242,6 +267,9 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
         break;
     case kNothingChanges:
         break;
+    case kNotCalled:
+        ADD_FAILURE() << OpName(f.row->op) << " is called by drvplant: give it a consequence";
+        break;
     }
     return e;
 }
@@ -288,3 +316,89 @@ TEST(FaultMatrix, CoversEveryOperation)
         EXPECT_TRUE(covered) << OpName(op) << " has no fault-matrix row";
     }
 }
+
+// drvremove's runs: the removals of a package with a forced install and another version,
+// on Windows before 10 1703 and after, each operation failing at each call. What must hold:
+// a failure never widens what is removed, and the run keeps drvremove's invariants (among
+// them: a status other than a success, usage or not-found one is a reported failure's code).
+struct RemovalScenario {
+    const char *name;
+    bool driverUninstallKnown, successKeepsLastError;
+};
+
+static const RemovalScenario kRemovalScenarios[] = {
+    {"removal", false, false},
+    {"removal_wine", false, true},
+    {"removal_windows_10", true, false},
+};
+
+static World RemovalWorld(const RemovalScenario &s)
+{
+    static const std::string inf = "[Version]\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
+                                   "Provider=Contoso\r\n";
+    World w;
+    w.args = {"C:\\tools\\drvremove.exe", "dev.inf", "/every-version"};
+    w.files = {{u"C:\\tools\\dev.inf", inf},
+               {kInfFolder + u"oem3.inf", inf},
+               {kInfFolder + u"oem4.inf", inf + "DriverVer=01/07/2027,2.0.0.0\r\n"},
+               {kInfFolder + u"oem5.inf", "[Version]\r\nProvider=Fabrikam\r\n"}};
+    w.originalNames = {{kInfFolder + u"oem4.inf", u"dev.inf"}};
+    w.devices = {Ids({"PCI\\VEN_8086"}), {true, MultiString({"ROOT\\SAMPLEDEV"}), std::nullopt, true, u"oem3.inf"}};
+    w.devices[0].infPath = u"oem5.inf";
+    w.removalNeedsRestart = true;
+    w.driverUninstallKnown = s.driverUninstallKnown;
+    w.successKeepsLastError = s.successKeepsLastError;
+    return w;
+}
+
+struct RemovalRun {
+    std::string name;
+    const RemovalScenario *scenario;
+    Fault fault;
+};
+PRINTS_AS_NAME(RemovalRun)
+
+static std::vector<RemovalRun> AllRemovalRuns()
+{
+    std::vector<RemovalRun> runs;
+    for (const RemovalScenario &s : kRemovalScenarios) {
+        World clean = RemovalWorld(s);
+        WorldScope scope(clean);
+        RunProgram(RemoveMain);
+        for (const FaultRow &row : kRows) {
+            unsigned made = (unsigned)CallsOf(clean, row.op).size();
+            for (DWORD code : row.codes)
+                for (unsigned call = 0; call <= made && made > 0; call++) {
+                    char name[160];
+                    snprintf(name, sizeof name, "%s_%s_0x%08x_call%u", s.name, OpName(row.op),
+                             (unsigned)code, call);
+                    runs.push_back({name, &s, {row.op, call, code}});
+                }
+        }
+    }
+    return runs;
+}
+
+class RemovalFaultMatrixTest : public testing::TestWithParam<RemovalRun> {};
+
+TEST_P(RemovalFaultMatrixTest, NeverWidensAndReportsWhatFailed)
+{
+    const RemovalRun &r = GetParam();
+    World clean = RemovalWorld(*r.scenario), faulted = RemovalWorld(*r.scenario);
+    faulted.faults = {r.fault};
+    int cleanStatus, status;
+    {
+        WorldScope scope(clean);
+        cleanStatus = RunProgram(RemoveMain);
+    }
+    WorldScope scope(faulted);
+    status = RunProgram(RemoveMain);
+    for (const auto &gone : faulted.deleted)
+        EXPECT_EQ(1u, clean.deleted.count(gone.first)) << "removed only under the fault";
+    EXPECT_TRUE(status == cleanStatus || faulted.deleted.size() < clean.deleted.size() ||
+                faulted.out.find(" FAILURE: ") != std::string::npos || r.fault.op == Op::printf)
+        << "the same copies removed, yet status " << status << " where the clean run had " << cleanStatus;
+    EXPECT_EQ(std::vector<std::string>{}, BrokenRemovalInvariants(faulted, status, GetLastError()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Matrix, RemovalFaultMatrixTest, testing::ValuesIn(AllRemovalRuns()), RowName());

@@ -1,0 +1,137 @@
+#include "unit.h"
+
+#include "remover/remover.h"
+
+// An INF as packages have them, and the same package's next version.
+static const std::string kDevInf =
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
+    "Provider=%Vendor%\r\nDriverVer=12/07/2026,1.0.0.0\r\n[Strings]\r\nVendor=\"Contoso\"\r\n";
+static const std::string kNextVersion =
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClassGuid={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\n"
+    "Provider=Contoso\r\nDriverVer=01/07/2027,2.0.0.0\r\n";
+static const std::string kOtherVendor =
+    "[Version]\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\nProvider=Fabrikam\r\n";
+static const char kRemover[] = "C:\\tools\\drvremove.exe";
+static const std::u16string kOem3 = kInfFolder + u"oem3.inf", kOem4 = kInfFolder + u"oem4.inf",
+                            kOem7 = kInfFolder + u"oem7.inf";
+static const char kRemoveUsage[] = "usage: drvremove <INF_File> [/every-version] [/force]\r\n";
+static const Device kUsingOem3 = {true, MultiString({"ROOT\\SAMPLEDEV"}), std::nullopt, true, u"oem3.inf"};
+
+static std::string Removed(const char *name) { return std::string("Removed ") + name + "\r\n"; }
+
+struct RemoveCase {
+    const char *name;
+    std::vector<std::string> switches = {};
+    std::map<std::u16string, std::string> copies = {{kOem3, kDevInf}, {kOem4, kOtherVendor}};
+    std::map<std::u16string, std::u16string> originalNames = {};
+    std::vector<Device> devices = {};
+    std::set<std::u16string> unreadable = {};
+    bool driverUninstallKnown = false;
+    bool removalNeedsRestart = false;
+    std::vector<Fault> faults = {};
+    std::string out;
+    int status = 0;
+    std::set<std::u16string> left = {kOem4}; // copies still there afterwards
+    size_t devicesRemoved = 0;
+};
+PRINTS_AS_NAME(RemoveCase)
+
+static const RemoveCase kRemoveCases[] = {
+    {.name = "pre_installed_copy_removed", .out = Removed("oem3.inf")},
+    {.name = "nothing_to_remove", .copies = {{kOem4, kOtherVendor}}, .out = "Nothing to remove.\r\n"},
+    // The system's own INFs, and files of the same bytes under other names, are never ours.
+    {.name = "only_oem_digits_inf_names",
+     .copies = {{kInfFolder + u"dev.inf", kDevInf}, {kInfFolder + u"oemx.inf", kDevInf},
+                {kInfFolder + u"oem3.inf.bak", kDevInf}, {u"C:\\tools\\oem3.inf", kDevInf}},
+     .out = "Nothing to remove.\r\n",
+     .left = {kInfFolder + u"dev.inf", kInfFolder + u"oemx.inf", kInfFolder + u"oem3.inf.bak"}},
+    {.name = "every_copy_of_the_same_bytes", .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
+     .out = Removed("oem3.inf") + Removed("oem7.inf"), .left = {}},
+    {.name = "forced_install_removed_with_its_device", .devices = {kUsingOem3},
+     .out = Removed("oem3.inf"), .devicesRemoved = 1},
+    {.name = "a_restart_asked_for", .devices = {kUsingOem3}, .removalNeedsRestart = true,
+     .out = Removed("oem3.inf") + "(Reboot Required)\r\n", .status = 3010, .devicesRemoved = 1},
+    // Windows 10 1703 and later move the device to its next-best driver: it stays.
+    {.name = "driver_uninstall_of_windows_10", .devices = {kUsingOem3}, .driverUninstallKnown = true,
+     .removalNeedsRestart = true, .out = Removed("oem3.inf") + "(Reboot Required)\r\n", .status = 3010},
+    // A device whose driver key cannot be read is not removed; Windows then refuses.
+    {.name = "copy_in_use_refused", .devices = {kUsingOem3},
+     .faults = {{Op::SetupDiOpenDevRegKey, 0, ERROR_ACCESS_DENIED}},
+     .out = HexReportLine("oem3.inf", ERROR_INF_IN_USE_BY_DEVICES),
+     .status = (int)ERROR_INF_IN_USE_BY_DEVICES, .left = {kOem3, kOem4}},
+    {.name = "copy_in_use_forced", .switches = {"/FORCE"}, .devices = {kUsingOem3},
+     .faults = {{Op::SetupDiOpenDevRegKey, 0, ERROR_ACCESS_DENIED}}, .out = Removed("oem3.inf")},
+    {.name = "not_elevated", .faults = {{Op::SetupUninstallOEMInfW, 0, ERROR_ACCESS_DENIED}},
+     .out = ReportLine("oem3.inf", ERROR_ACCESS_DENIED), .status = 5, .left = {kOem3, kOem4}},
+    {.name = "a_32_bit_exe_on_64_bit_windows", .devices = {kUsingOem3},
+     .faults = {{Op::SetupDiCallClassInstaller, 0, ERROR_IN_WOW64}},
+     .out = HexReportLine("oem3.inf", ERROR_IN_WOW64), .status = (int)ERROR_IN_WOW64,
+     .left = {kOem3, kOem4}},
+    // Reported and kept; the run goes on with the others.
+    {.name = "unreadable_copy_kept", .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
+     .unreadable = {kOem3}, .out = ReportLine("oem3.inf", ERROR_ACCESS_DENIED) + Removed("oem7.inf"),
+     .status = 5, .left = {kOem3}},
+    {.name = "inf_unreadable", .unreadable = {u"C:\\tools\\dev.inf"},
+     .out = ReportLine("dev.inf", ERROR_ACCESS_DENIED), .status = 5, .left = {kOem3, kOem4}},
+    {.name = "other_versions_left_without_the_switch",
+     .copies = {{kOem4, kNextVersion}, {kOem7, kOtherVendor}},
+     .originalNames = {{kOem4, u"DEV.INF"}, {kOem7, u"dev.inf"}}, .out = "Nothing to remove.\r\n",
+     .left = {kOem4, kOem7}},
+    {.name = "every_version_same_name_provider_and_class", .switches = {"/every-version"},
+     .copies = {{kOem3, kDevInf}, {kOem4, kNextVersion}, {kOem7, kOtherVendor}},
+     .originalNames = {{kOem4, u"DEV.INF"}, {kOem7, u"dev.inf"}},
+     .out = Removed("oem3.inf") + Removed("oem4.inf"), .left = {kOem7}},
+    {.name = "every_version_not_another_name", .switches = {"/every-version"},
+     .copies = {{kOem4, kNextVersion}}, .originalNames = {{kOem4, u"other.inf"}},
+     .out = "Nothing to remove.\r\n"},
+    {.name = "switches_in_any_case_and_order", .switches = {"/Force", "/EVERY-version"},
+     .out = Removed("oem3.inf")},
+    {.name = "a_switch_twice", .switches = {"/force", "/Force"}, .out = kRemoveUsage, .status = 87,
+     .left = {kOem3, kOem4}},
+    {.name = "an_unknown_switch", .switches = {"/quiet"}, .out = kRemoveUsage, .status = 87,
+     .left = {kOem3, kOem4}},
+};
+
+class RemoveMainTest : public testing::TestWithParam<RemoveCase> {};
+
+TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
+{
+    const RemoveCase &c = GetParam();
+    World w;
+    w.args = {kRemover, "dev.inf"};
+    w.args.insert(w.args.end(), c.switches.begin(), c.switches.end());
+    w.files = c.copies;
+    w.files[u"C:\\tools\\dev.inf"] = kDevInf;
+    w.originalNames = c.originalNames;
+    w.devices = c.devices;
+    w.unreadable = c.unreadable;
+    w.driverUninstallKnown = c.driverUninstallKnown;
+    w.removalNeedsRestart = c.removalNeedsRestart;
+    w.faults = c.faults;
+    WorldScope scope(w);
+    int status = RunProgram(RemoveMain);
+    EXPECT_EQ(c.out, w.out);
+    EXPECT_EQ(c.status, status);
+    std::set<std::u16string> left;
+    for (const auto &file : w.files)
+        if (file.first.compare(0, kInfFolder.size(), kInfFolder) == 0)
+            left.insert(file.first);
+    EXPECT_EQ(c.left, left);
+    size_t devicesRemoved = 0;
+    for (const Device &device : w.devices)
+        devicesRemoved += device.removed;
+    EXPECT_EQ(c.devicesRemoved, devicesRemoved);
+    EXPECT_EQ(std::vector<std::string>{}, BrokenRemovalInvariants(w, status, GetLastError()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RemoveMainTest, testing::ValuesIn(kRemoveCases), RowName());
+
+TEST(RemoveMain, InfPathNamesNothing)
+{
+    World w;
+    w.args = {kRemover, "missing.inf"};
+    w.files = {{kOem3, kDevInf}};
+    WorldScope scope(w);
+    EXPECT_EQ(2, RunProgram(RemoveMain));
+    EXPECT_EQ(std::string("  File not found.\r\n") + kRemoveUsage, w.out);
+}
