@@ -20,7 +20,7 @@ static BOOL InstalledFrom(HDEVINFO set, SP_DEVINFO_DATA *device, const WCHAR *na
     return from;
 }
 
-// Removed from every hardware profile, as the device manager's uninstall does.
+// Removed from every hardware profile.
 static BOOL RemoveDevice(HDEVINFO set, SP_DEVINFO_DATA *device, BOOL *restart)
 {
     SP_REMOVEDEVICE_PARAMS params;
@@ -30,11 +30,14 @@ static BOOL RemoveDevice(HDEVINFO set, SP_DEVINFO_DATA *device, BOOL *restart)
     params.Scope = DI_REMOVEDEVICE_GLOBAL;
     params.HwProfile = 0;
     install.cbSize = sizeof install;
-    if (!SetupDiSetClassInstallParamsW(set, device, &params.ClassInstallHeader, sizeof params) ||
-        !SetupDiCallClassInstaller(DIF_REMOVE, set, device))
+    // Without them DIF_REMOVE removes globally all the same, which is why Wine 8, whose
+    // SetupDiSetClassInstallParamsW is a stub answering FALSE, still removes the device.
+    SetupDiSetClassInstallParamsW(set, device, &params.ClassInstallHeader, sizeof params);
+    if (!SetupDiCallClassInstaller(DIF_REMOVE, set, device))
         return FALSE;
-    // Where Windows cannot say whether it needs a restart, the caller is told it does.
-    if (!SetupDiGetDeviceInstallParamsW(set, device, &install) ||
+    // Wine takes the removed device out of the set, and its parameters with it: no
+    // restart was asked for then.
+    if (SetupDiGetDeviceInstallParamsW(set, device, &install) &&
         (install.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0)
         *restart = TRUE;
     return TRUE;

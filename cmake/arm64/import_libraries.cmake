@@ -8,6 +8,9 @@ execute_process(COMMAND ${CMAKE_C_COMPILER} -E -P -x c -I${CMAKE_SOURCE_DIR}
     OUTPUT_VARIABLE imported COMMAND_ERROR_IS_FATAL ANY)
 separate_arguments(imported UNIX_COMMAND "${imported}")
 file(GLOB definitions ${CMAKE_CURRENT_LIST_DIR}/*.def)
+# Made when CMake configures: a changed list or table configures again.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${definitions}
+    ${CMAKE_SOURCE_DIR}/platform/operations.h ${CMAKE_CURRENT_LIST_DIR}/imported_operations.c)
 foreach(definition ${definitions})
     get_filename_component(name ${definition} NAME_WE)
     file(READ ${definition} entries)

@@ -37,7 +37,7 @@ as_version() {
     wine winecfg -v "$1" || { echo "FAIL switching Wine to $1"; status=1; return 1; }
 }
 fresh_prefix "$build/wineprefix"
-for group in en_US:english zh_CN:chinese ja_JP:japanese; do
+for group in en_US:english zh_CN:chinese ja_JP:japanese en_US:removal; do
     suite "${group%%:*}" "${group#*:}"
 done
 run en_US identity "$(winepath -w "$build/drvplant.exe")"

@@ -2,7 +2,7 @@
  * for byte, exit status and what landed out. Usage: suite <drvplant.exe> <group> [case],
  * where the group matches the locale Wine was started in (english, chinese, japanese) and
  * case, when given, runs only the cases whose name contains it. */
-#include "kit.h"
+#include "suite.h"
 
 #include <string.h>
 #include <wchar.h>
@@ -41,9 +41,9 @@ static const char kWalkedAllThenLine[] = "EnumDeviceInfo FAILURE: No more data a
     "\r\n"                                                 \
     "[Install.AddReg]\r\n"                                 \
     "HKLM,Software\\" key ",Installed,,\"yes\"\r\n"
-static const char kInf[] = SUITE_INF("drvplant-suite");
+const char kInf[] = SUITE_INF("drvplant-suite");
 /* The same INF with another key: one that somebody else placed. */
-static const char kDecoyInf[] = SUITE_INF("drvplant-decoy");
+const char kDecoyInf[] = SUITE_INF("drvplant-decoy");
 static const char kBadInf[] = "\x01\x02 not an INF \xff\r\n";
 
 static const char kInstallKey[] = "Software\\drvplant-suite";
@@ -51,7 +51,6 @@ static const wchar_t kOemCopy[] = L"C:\\windows\\inf\\test.inf";
 
 #define DRVPLANT L"C:\\suite\\drvplant.exe"
 #define ARCH_DRVPLANT L"C:\\suite\\x64\\drvplant.exe"
-#define COUNT(array) (sizeof(array) / sizeof((array)[0]))
 
 enum Landed { kNothing, kForced, kPreinstalled, kBox, kNotChecked };
 enum Wizards { kEnglishWizard = 1, kChineseWizard = 2 };
@@ -135,7 +134,7 @@ static int InstallKeyExists(void)
     return 1;
 }
 
-static void ForgetInstalls(void)
+void ForgetInstalls(void)
 {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
     DeleteFileW(kOemCopy);
@@ -143,7 +142,7 @@ static void ForgetInstalls(void)
 
 /* Files that planted DLLs left in C:\marks when they were loaded, taken away as read so
  * that a case sees only its own. */
-static void TakeMarks(Text *marks)
+void TakeMarks(Text *marks)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA("C:\\marks\\*.dll", &found);
@@ -158,20 +157,29 @@ static void TakeMarks(Text *marks)
         FindClose(search);
 }
 
-static const wchar_t kDrvplantOverrides[] = L"Software\\Wine\\AppDefaults\\drvplant.exe\\DllOverrides";
+static const wchar_t *const kOverrides[] = {
+    L"Software\\Wine\\AppDefaults\\drvplant.exe\\DllOverrides",
+    L"Software\\Wine\\AppDefaults\\drvremove.exe\\DllOverrides",
+};
 
-/* Wine's load order for drvplant.exe: setting ("native,builtin", or "" for not at all) for
- * each of names. Wine reads it from the registry at each start. */
-static void SetLoadOrder(const wchar_t *const *names, const wchar_t *setting)
+void SetLoadOrder(const wchar_t *const *names, const wchar_t *setting)
 {
-    HKEY key;
-    LONG made = RegCreateKeyExW(HKEY_CURRENT_USER, kDrvplantOverrides, 0, NULL, 0, KEY_WRITE,
-                                NULL, &key, NULL);
-    check(made == ERROR_SUCCESS, "making %ls: error %ld", kDrvplantOverrides, made);
-    for (; made == ERROR_SUCCESS && *names != NULL; names++)
-        RegSetValueExW(key, *names, 0, REG_SZ, (const BYTE *)setting,
-                       (DWORD)((wcslen(setting) + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
+    for (size_t i = 0; i < COUNT(kOverrides); i++) {
+        HKEY key;
+        LONG made = RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides[i], 0, NULL, 0, KEY_WRITE, NULL,
+                                    &key, NULL);
+        check(made == ERROR_SUCCESS, "making %ls: error %ld", kOverrides[i], made);
+        for (const wchar_t *const *name = names; made == ERROR_SUCCESS && *name != NULL; name++)
+            RegSetValueExW(key, *name, 0, REG_SZ, (const BYTE *)setting,
+                           (DWORD)((wcslen(setting) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+}
+
+void ForgetLoadOrder(void)
+{
+    for (size_t i = 0; i < COUNT(kOverrides); i++)
+        RegDeleteKeyW(HKEY_CURRENT_USER, kOverrides[i]);
 }
 
 static const wchar_t kEnglishTitle[] = L"Found New Hardware Wizard";
@@ -215,7 +223,7 @@ static void RunCase(const Case *c)
                  (chinese != NULL && CloseWizard(chinese) ? kChineseWizard : 0);
     check(c->hung || closed == c->closed, "wizards closed: %d, expected %d", closed, c->closed);
     if (c->overrides != NULL)
-        RegDeleteKeyW(HKEY_CURRENT_USER, kDrvplantOverrides);
+        ForgetLoadOrder();
     if (c->output == kOutputToFile)
         check_bytes(expected.bytes, run.out.bytes, "output");
     check(run.status == c->status, "status %lu, expected %lu", run.status, c->status);
@@ -252,12 +260,12 @@ static void RunCases(const Case *cases, size_t count)
     ForgetInstalls();
 }
 
-static void CopyOrFail(const wchar_t *from, const wchar_t *to)
+void CopyOrFail(const wchar_t *from, const wchar_t *to)
 {
     check(CopyFileW(from, to, FALSE), "copying %ls to %ls: error %lu", from, to, GetLastError());
 }
 
-static void MakeFolders(const wchar_t *path)
+void MakeFolders(const wchar_t *path)
 {
     wchar_t part[MAX_PATH];
     for (size_t at = 3; at <= wcslen(path); at++)
@@ -268,6 +276,9 @@ static void MakeFolders(const wchar_t *path)
 }
 
 /* The program as exe in folder, with test.inf and bad.inf beside it. */
+/* drvremove.exe, built beside drvplant.exe: placed beside each copy of it. */
+static wchar_t drvremove[MAX_PATH];
+
 static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_t *name)
 {
     wchar_t path[MAX_PATH];
@@ -275,22 +286,22 @@ static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_
     WriteFileBytes(wcscat(wcscpy(path, folder), L"\\test.inf"), kInf, sizeof kInf - 1);
     WriteFileBytes(wcscat(wcscpy(path, folder), L"\\bad.inf"), kBadInf, sizeof kBadInf - 1);
     CopyOrFail(exe, wcscat(wcscat(wcscpy(path, folder), L"\\"), name));
+    if (wcscmp(name, L"drvplant.exe") == 0)
+        CopyOrFail(drvremove, wcscat(wcscpy(path, folder), L"\\drvremove.exe"));
 }
 
 /* Names of system DLLs that are not KnownDLLs, or that the system's own DLLs load. */
-static const wchar_t *const kPlantedNames[] = {
+const wchar_t *const kPlantedNames[] = {
     L"newdev", L"version", L"uxtheme", L"comctl32", L"cfgmgr32", L"wintrust", L"setupapi",
     L"user32", L"devobj", L"imm32", L"dwmapi", L"winmm", L"msimg32", L"crypt32", L"userenv",
     L"profapi", L"dbghelp", L"shlwapi", L"gdi32", L"advapi32", NULL,
 };
 static const wchar_t *const kNewdev[] = {L"newdev", NULL}, *const kSetupapi[] = {L"setupapi", NULL};
 
-#define CYRILLIC L"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup"
 #define CHINESE L"C:\\\u5B89\u88C5"
 #define DEVANAGARI L"C:\\\u0938\u0947\u091F\u0905\u092A\\drv"
 /* Best fit reads it as C:\Lukasz\s, a folder that any user may make. */
 #define LOOK_ALIKE L"C:\\\u0141ukasz\\s"
-#define PLANTED L"C:\\planted"
 #define PLANTED_OLD L"C:\\planted-old"
 #define JAPANESE L"C:\\dbcs\\\u8868.exe"
 
@@ -485,13 +496,15 @@ int main(int argc, char **argv)
 {
     static wchar_t drvplant[MAX_PATH], oldLoader[MAX_PATH], mark[MAX_PATH];
     if (argc != 3 && argc != 4) {
-        printf("usage: suite <drvplant.exe> english|chinese|japanese [case]\n");
+        printf("usage: suite <drvplant.exe> english|chinese|japanese|removal [case]\n");
         return 2;
     }
     MultiByteToWideChar(CP_ACP, 0, argv[1], -1, drvplant, MAX_PATH);
     /* The exe as older Windows runs it is built beside drvplant.exe, the marking DLL
      * beside the suite. */
     wcscpy(oldLoader, drvplant);
+    wcscpy(drvremove, drvplant);
+    wcscpy(wcsrchr(drvremove, L'\\') + 1, L"drvremove.exe");
     wcscpy(wcsrchr(oldLoader, L'\\') + 1, L"drvplant_old_loader.exe");
     GetModuleFileNameW(NULL, mark, MAX_PATH);
     wcscpy(wcsrchr(mark, L'\\') + 1, L"mark.dll");
@@ -505,5 +518,7 @@ int main(int argc, char **argv)
         ChineseCases();
     else if (strcmp(group, "japanese") == 0)
         JapaneseCases();
+    else if (strcmp(group, "removal") == 0)
+        RemovalCases();
     return CheckSummary(group);
 }
