@@ -1,4 +1,4 @@
-# make            build/{x86,x64,arm64}/drvplant.exe (installs nothing)
+# make            build/{x86,x64,arm64}/drvplant.exe and drvremove.exe (installs nothing)
 # make deps       install what building and testing need on Debian 12 (as root)
 # make demo       deps, then both jobs of the program in a throwaway Wine prefix
 # make test       deps, then every suite below but bench
@@ -12,7 +12,7 @@
 # make fuzz       fuzz whole runs for FUZZ_SECONDS (60), then report coverage
 # make bench      drvplant against a reference under Wine: BENCH_DEVICES (500), BENCH_PAIRS (5)
 # make dist       build/dist/drvplant-<version>.zip, signed when given a key (tools/sign.sh)
-# make verify     FILE=drvplant.exe: is it, signature aside, this checkout's build?
+# make verify     FILE=drvplant.exe (or drvremove.exe): is it, signature aside, this checkout's build?
 # make clean
 # Building and installing say one line each; their logs are kept in build/logs.
 
@@ -27,9 +27,9 @@ LOGS = build/logs
 .PHONY: build deps demo test unit wine recipes release fuzz bench dist verify clean
 
 build:
-	$(STEP) "Building the x86 exe" $(LOGS)/x86.log tools/build.sh x86 drvplant
-	$(STEP) "Building the x64 exe" $(LOGS)/x64.log tools/build.sh x64 drvplant
-	$(STEP) "Building the arm64 exe" $(LOGS)/arm64.log tools/build.sh arm64 drvplant
+	$(STEP) "Building the x86 exes" $(LOGS)/x86.log tools/build.sh x86 exes
+	$(STEP) "Building the x64 exes" $(LOGS)/x64.log tools/build.sh x64 exes
+	$(STEP) "Building the arm64 exes" $(LOGS)/arm64.log tools/build.sh arm64 exes
 
 deps:
 	$(STEP) "Installing what is missing" $(LOGS)/deps.log tools/install-deps.sh
@@ -84,7 +84,7 @@ dist: build
 # Only the verdict is printed; building what is compared with goes to the logs.
 verify:
 	@mkdir -p $(LOGS) && for arch in x86 x64 arm64; do \
-	    tools/build.sh $$arch drvplant >$(LOGS)/$$arch.log 2>&1 || { tail -20 $(LOGS)/$$arch.log; exit 1; }; \
+	    tools/build.sh $$arch exes >$(LOGS)/$$arch.log 2>&1 || { tail -20 $(LOGS)/$$arch.log; exit 1; }; \
 	done
 	@tools/verify.sh "$(FILE)" build
 

@@ -37,8 +37,8 @@ BOOL ReadIdentity(const WCHAR *path, Identity *identity)
     HINF inf = SetupOpenInfFileW(path, NULL, INF_STYLE_WIN4, NULL);
     if (inf == INVALID_HANDLE_VALUE)
         return FALSE;
-    BOOL read = ReadVersionValue(inf, WIDE("Provider"), identity->provider, 256) &&
-                ReadVersionValue(inf, WIDE("ClassGuid"), identity->classGuid, 64);
+    BOOL read = ReadVersionValue(inf, WIDE("Provider"), identity->provider, 128) &&
+                ReadVersionValue(inf, WIDE("ClassGuid"), identity->classGuid, 40);
     SetupCloseInfFile(inf);
     return read;
 }

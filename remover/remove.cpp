@@ -112,8 +112,9 @@ static BOOL Remember(WCHAR **list, int count, const WCHAR *name)
 }
 
 // The names of the package's copies in folder. The listing is finished before anything
-// is removed, so that removing cannot disturb it.
-static int FindCopies(const Package *package, const WCHAR *folder, WCHAR **list, Outcome *outcome)
+// is removed, so that removing cannot disturb it. A frame of its own: one frame over a
+// page would need the stack probe, which costs a routine without unwind data.
+__attribute__((noinline)) static int FindCopies(const Package *package, const WCHAR *folder, WCHAR **list, Outcome *outcome)
 {
     WCHAR path[MAX_PATH];
     WIN32_FIND_DATAW found;

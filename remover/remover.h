@@ -21,9 +21,10 @@ enum { kCopyNameSize = 16 };
 BOOL IsCopyName(const WCHAR *name);
 
 // What tells the other versions of a package: its [Version] Provider and ClassGuid.
+// A longer value does not identify: the copy is not taken for another version.
 struct Identity {
-    WCHAR provider[256];
-    WCHAR classGuid[64];
+    WCHAR provider[128];
+    WCHAR classGuid[40]; // {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}
 };
 
 // The whole file, in a block of size bytes (and one more) for the caller to LocalFree.

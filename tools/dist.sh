@@ -1,6 +1,6 @@
 #!/bin/sh
 # Makes the release archive $2/drvplant-<version>.zip from the x86, x64 and arm64 builds
-# under $1: the three exes, the README, the licence, and SHA256SUMS over all of them. Entry order,
+# under $1: the six exes (drvplant and drvremove for each), the README, the licence, and SHA256SUMS over all of them. Entry order,
 # times (the commit's) and permissions are fixed, so one commit always gives the same bytes.
 # With SIGN_PKCS12 or SIGN_PKCS11_MODULE set (see sign.sh), the exes are signed first.
 set -eu
@@ -11,16 +11,17 @@ out=$(cd "$2" && pwd)
 version=$(sed -n 's/^project(drvplant VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 top=drvplant-$version
 arches="x86 x64 arm64"
-files="x86/drvplant.exe x64/drvplant.exe arm64/drvplant.exe README.md LICENSE"
+exes=$(for arch in $arches; do printf '%s/drvplant.exe %s/drvremove.exe ' $arch $arch; done)
+files="${exes}README.md LICENSE"
 rm -rf "${out:?}/$top" "$out/$top.zip"
 for arch in $arches; do
     mkdir -p "$out/$top/$arch"
-    cp "$builds/$arch/drvplant.exe" "$out/$top/$arch/"
-    chmod 755 "$out/$top/$arch/drvplant.exe"
+    cp "$builds/$arch/drvplant.exe" "$builds/$arch/drvremove.exe" "$out/$top/$arch/"
+    chmod 755 "$out/$top/$arch/drvplant.exe" "$out/$top/$arch/drvremove.exe"
 done
 cp "$root/README.md" "$root/LICENSE" "$out/$top/"
 if [ -n "${SIGN_PKCS12:-}${SIGN_PKCS11_MODULE:-}" ]; then
-    (cd "$out/$top" && "$root/tools/sign.sh" $(for arch in $arches; do echo "$arch/drvplant.exe"; done))
+    (cd "$out/$top" && "$root/tools/sign.sh" $exes)
 fi
 (cd "$out/$top" && sha256sum $files >SHA256SUMS)
 chmod 644 "$out/$top/README.md" "$out/$top/LICENSE" "$out/$top/SHA256SUMS"

@@ -1,6 +1,7 @@
 #!/bin/sh
 # verify.sh <exe> <builds>: says in one line whether exe, with any Authenticode signature
-# taken off, is this checkout's build of its architecture (under <builds>/x86, x64 or arm64).
+# taken off, is this checkout's build of drvplant or drvremove for its architecture (under
+# <builds>/x86, x64 or arm64), whatever the file is called.
 # Exits 0 when it is, 1 when it is not.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -16,7 +17,7 @@ case $(llvm-readobj-14 --file-headers "$scratch/unsigned.exe" 2>/dev/null | sed 
 IMAGE_FILE_MACHINE_I386*) arch=x86 ;;
 IMAGE_FILE_MACHINE_AMD64*) arch=x64 ;;
 IMAGE_FILE_MACHINE_ARM64*) arch=arm64 ;;
-*) echo "$file: not drvplant $version: not an x86, x64 or ARM64 Windows program"; exit 1 ;;
+*) echo "$file: not an x86, x64 or ARM64 Windows program"; exit 1 ;;
 esac
 # Signing fills in the header's checksum where the linker left none (lld leaves 0), and
 # taking the signature off keeps it: compare all but those four bytes, which are derived
@@ -27,10 +28,12 @@ without_checksum() {
     dd if=/dev/zero of="$2" bs=1 seek=$((header + 88)) count=4 conv=notrunc 2>/dev/null
 }
 without_checksum "$scratch/unsigned.exe" "$scratch/copy.exe"
-without_checksum "$builds/$arch/drvplant.exe" "$scratch/built.exe"
-if cmp -s "$scratch/copy.exe" "$scratch/built.exe"; then
-    echo "$file: drvplant $version $arch, the build of this checkout"
-else
-    echo "$file: not drvplant $version $arch as this checkout builds it"
-    exit 1
-fi
+for program in drvplant drvremove; do
+    without_checksum "$builds/$arch/$program.exe" "$scratch/built.exe"
+    if cmp -s "$scratch/copy.exe" "$scratch/built.exe"; then
+        echo "$file: $program $version $arch, the build of this checkout"
+        exit 0
+    fi
+done
+echo "$file: neither drvplant nor drvremove $version $arch as this checkout builds them"
+exit 1

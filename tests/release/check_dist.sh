@@ -1,5 +1,5 @@
 #!/bin/sh
-# Opens the release archive $1 as a user would and checks it holds exactly the three exes
+# Opens the release archive $1 as a user would and checks it holds exactly the six exes
 # built under build directory $2 (signed or not), the README and the licence, and that
 # SHA256SUMS agrees.
 set -eu
@@ -11,12 +11,13 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch"
 cmake -E tar xf "$archive"
-expected="$top/LICENSE $top/README.md $top/SHA256SUMS $top/arm64/drvplant.exe $top/x64/drvplant.exe $top/x86/drvplant.exe"
+expected="$top/LICENSE $top/README.md $top/SHA256SUMS $top/arm64/drvplant.exe $top/arm64/drvremove.exe"
+expected="$expected $top/x64/drvplant.exe $top/x64/drvremove.exe $top/x86/drvplant.exe $top/x86/drvremove.exe"
 found=$(find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
 [ "$found" = "$expected " ] || { echo "dist: archive holds $found"; exit 1; }
-for arch in x86 x64 arm64; do
-    "$root/tools/verify.sh" "$top/$arch/drvplant.exe" "$builds" | grep -q " $arch, the build" ||
-        { echo "dist: $arch/drvplant.exe is not the one built"; exit 1; }
+for exe in x86/drvplant x64/drvplant arm64/drvplant x86/drvremove x64/drvremove arm64/drvremove; do
+    "$root/tools/verify.sh" "$top/$exe.exe" "$builds" | grep -q " ${exe#*/} .* ${exe%/*}, the build" ||
+        { echo "dist: $exe.exe is not the one built"; exit 1; }
 done
 (cd "$top" && sha256sum --quiet -c SHA256SUMS) || { echo "dist: SHA256SUMS disagrees"; exit 1; }
 echo "dist: $(basename "$archive"): $(wc -l <"$top/SHA256SUMS") files, checksums agree"

@@ -1,5 +1,5 @@
 #!/bin/sh
-# The shipped exe: a GUI program for the expected machine that imports only KERNEL32 and
+# Each shipped exe: a GUI program for the expected machine that imports only KERNEL32 and
 # msvcrt (KnownDLLs, never looked for beside the exe), is at most 16 KB, has no time
 # stamp, and carries its hardening: ASLR with relocations, DEP, no writable code, a stack
 # cookie the loader randomises, NO_SEH on x86, high-entropy ASLR and CFG on x64 and ARM64,
@@ -7,14 +7,20 @@
 # unwind data for every function that calls or moves the stack pointer (without it no
 # debugger or crash dump can walk the stack). That the cookie acts is shown under Wine by
 # the Wine suite's overrun test.
-# Usage: exe_shape.sh <build directory> ARM64|I386|AMD64
+# Usage: exe_shape.sh <build directory> ARM64|I386|AMD64 [exe name, default both]
 set -u
 build=$1
 machine=$2
-exe="$build/drvplant.exe"
+if [ -z "${3:-}" ]; then
+    status=0
+    for name in drvplant drvremove; do "$0" "$build" "$machine" "$name" || status=1; done
+    exit $status
+fi
+name=$3
+exe="$build/$name.exe"
 limit=16384
 failed=0
-fail() { echo "exe shape: $*"; failed=1; }
+fail() { echo "exe shape: $name.exe: $*"; failed=1; }
 field() { echo "$headers" | sed -n "s/^ *$1: //p"; }
 number() { value=$(field "$1"); echo $((${value:-0})); }
 
@@ -84,6 +90,6 @@ case $machine in AMD64 | ARM64)
     unwind=", unwind data ($entries entries over $frames calls and stack moves)"
     ;;
 esac
-echo "exe shape: $machine, $size bytes (limit $limit), imports: ${imports% }," \
+echo "exe shape: $name.exe, $machine, $size bytes (limit $limit), imports: ${imports% }," \
     "checked: relocations cookie DYNAMIC_BASE NX_COMPAT $flags, subsystem $version$unwind"
 exit $failed

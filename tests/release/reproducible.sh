@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the committed tree twice, in clones at two different paths and moments, and
-# checks that both give the same bytes: the three exes and the release archive. When the
+# checks that both give the same bytes: the six exes and the release archive. When the
 # checkout holds no uncommitted changes, its own build under $1 must match them too.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -10,8 +10,8 @@ trap 'rm -rf "$scratch"' EXIT
 failed=0
 for clone in one a/much/longer/path/two; do
     git clone -q "$root" "$scratch/$clone"
-    (cd "$scratch/$clone" && tools/build.sh x86 drvplant && tools/build.sh x64 drvplant &&
-        tools/build.sh arm64 drvplant && tools/dist.sh build build/dist) >"$scratch/build.log" 2>&1 ||
+    (cd "$scratch/$clone" && tools/build.sh x86 exes && tools/build.sh x64 exes &&
+        tools/build.sh arm64 exes && tools/dist.sh build build/dist) >"$scratch/build.log" 2>&1 ||
         { tail -20 "$scratch/build.log"; exit 1; }
     sleep 1 # the second build happens at another second
 done
@@ -19,7 +19,8 @@ one=$scratch/one/build
 two=$scratch/a/much/longer/path/two/build
 archive=$(basename "$one"/dist/drvplant-*.zip)
 committed=$(git -C "$root" status --porcelain --untracked-files=no)
-for file in x86/drvplant.exe x64/drvplant.exe arm64/drvplant.exe "dist/$archive"; do
+for file in x86/drvplant.exe x64/drvplant.exe arm64/drvplant.exe x86/drvremove.exe x64/drvremove.exe \
+    arm64/drvremove.exe "dist/$archive"; do
     if ! cmp -s "$one/$file" "$two/$file"; then
         echo "reproducible: $file differs between clones"
         failed=1

@@ -26,14 +26,14 @@ check_release() {
         fail "$1: the signed archive does not check out"
     (cd "$scratch" && cmake -E tar xf dist/drvplant-*.zip)
     top=$(echo "$scratch"/drvplant-*)
-    for arch in x86 x64 arm64; do
-        exe=$top/$arch/drvplant.exe
+    for file in x86/drvplant x64/drvplant arm64/drvplant x86/drvremove x64/drvremove arm64/drvremove; do
+        arch=${file%/*} exe=$top/$file.exe
         osslsigncode verify -CAfile "$scratch/cert.pem" -in "$exe" >"$scratch/verify.log" 2>&1 ||
             { cat "$scratch/verify.log"; fail "$1, $arch: the signature does not verify"; }
-        cmp -s "$exe" "$builds/$arch/drvplant.exe" && fail "$1, $arch: the archive's exe is not signed"
-        grep -q "^$(sha256sum <"$exe" | cut -c1-64)  $arch/drvplant.exe\$" "$top/SHA256SUMS" ||
+        cmp -s "$exe" "$builds/$file.exe" && fail "$1, $arch: the archive's exe is not signed"
+        grep -q "^$(sha256sum <"$exe" | cut -c1-64)  $file.exe\$" "$top/SHA256SUMS" ||
             fail "$1, $arch: SHA256SUMS does not list the signed exe"
-        make -s -C "$root" verify FILE="$exe" | grep -q " $arch, the build of this checkout" ||
+        make -s -C "$root" verify FILE="$exe" | grep -q " ${file#*/} .* $arch, the build of this checkout" ||
             fail "$1, $arch: make verify refuses the signed exe"
         cp "$exe" "$scratch/changed.exe"
         printf 'X' | dd of="$scratch/changed.exe" bs=1 seek=1024 conv=notrunc 2>/dev/null

@@ -70,6 +70,8 @@ typedef struct {
 
 static void VersionCase(const wchar_t *drvplant)
 {
+    /* The same resource names the program that carries it. */
+    int drvremove = wcsstr(drvplant, L"drvremove.exe") != NULL;
     DWORD ignored;
     SetLastError(0xdeadbeef);
     DWORD size = GetFileVersionInfoSizeW(drvplant, &ignored);
@@ -106,8 +108,8 @@ static void VersionCase(const wchar_t *drvplant)
         {L"FileVersion", DRVPLANT_VERSION},
         {L"ProductVersion", DRVPLANT_VERSION},
         {L"ProductName", L"drvplant"},
-        {L"OriginalFilename", L"drvplant.exe"},
-        {L"FileDescription", DRVPLANT_DESCRIPTION},
+        {L"OriginalFilename", drvremove ? L"drvremove.exe" : L"drvplant.exe"},
+        {L"FileDescription", drvremove ? DRVREMOVE_DESCRIPTION : DRVPLANT_DESCRIPTION},
     };
     for (size_t i = 0; i < sizeof strings / sizeof strings[0]; i++) {
         wchar_t path[128] = L"\\StringFileInfo\\040904B0\\";
@@ -125,11 +127,12 @@ int main(int argc, char **argv)
 {
     static wchar_t drvplant[MAX_PATH];
     if (argc != 2 && argc != 3) {
-        printf("usage: identity <drvplant.exe> [case]\n");
+        printf("usage: identity <drvplant.exe or drvremove.exe> [case]\n");
         return 2;
     }
     MultiByteToWideChar(CP_ACP, 0, argv[1], -1, drvplant, MAX_PATH);
-    SelectCases("identity", argc == 3 ? argv[2] : NULL);
+    SelectCases(wcsstr(drvplant, L"drvremove.exe") != NULL ? "identity of drvremove" : "identity",
+                argc == 3 ? argv[2] : NULL);
     if (BeginCase("manifest_runs_as_invoker_on_windows_7_to_11")) {
         ManifestCase(drvplant);
         EndCase();

@@ -41,6 +41,7 @@ for group in en_US:english zh_CN:chinese ja_JP:japanese en_US:removal; do
     suite "${group%%:*}" "${group#*:}"
 done
 run en_US identity "$(winepath -w "$build/drvplant.exe")"
+run en_US identity "$(winepath -w "$build/drvremove.exe")"
 run en_US mitigations
 # The prefix plays Windows 7; the English cases again as Windows 10, and for the x86 exe as
 # Windows XP, which needs a 32-bit prefix.
