@@ -6,7 +6,7 @@
 # make wine       one exe under Wine: ARCH=x86, x64 or arm64 (under an arm64 Debian root
 #                 with qemu, made the first time)
 #                 Both take CASE=absent: only the cases whose name contains it.
-# make recipes    the README's batch-file and NSIS recipes under Wine
+# make recipes    both halves of the README's batch-file and NSIS recipes under Wine
 # make release    the exes' format, imports, hardening and size; the release archive, rebuilt
 #                 bit for bit from two clones, and signed with a throwaway certificate
 # make fuzz       fuzz whole runs for FUZZ_SECONDS (60), then report coverage

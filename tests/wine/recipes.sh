@@ -1,9 +1,10 @@
 #!/bin/sh
-# Runs the README's batch-file and NSIS recipes as written, under 64-bit Wine, with the
-# exes of build directories $1 (x86), $2 (x64) and $3 (arm64) in the layout the README
-# gives: once
-# with no device (the INF must be pre-installed) and once with the device present (the
-# driver must be forced onto it).
+# Runs the README's batch-file and NSIS recipes as written, both halves, under 64-bit Wine,
+# with the exes of build directories $1 (x86), $2 (x64) and $3 (arm64) in the layout the
+# README gives: the install half once with no device (the INF must be pre-installed) and
+# once with the device present (the driver must be forced onto it), each time followed
+# by the uninstall half; then how each script takes the statuses that drvremove can end
+# with, and a failure of each program.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 x86=$(cd "$1" && pwd)
@@ -13,16 +14,26 @@ arm64=$(cd "$3" && pwd)
 fresh_prefix "$x64/recipes-prefix"
 export LC_ALL=en_US.UTF-8
 stage="$WINEPREFIX/drive_c/recipes"
+infs="$WINEPREFIX/drive_c/windows/inf"
+installed="$WINEPREFIX/drive_c/installed"
 failed=0
 fail() { echo "recipes: $*"; failed=1; }
 
-# The fenced block of the given language that follows the README heading.
+# The Nth (default first) fenced block of the given language after the README heading.
 recipe() {
-    awk -v heading="$1" -v fence="\`\`\`$2" '
+    awk -v heading="$1" -v fence="\`\`\`$2" -v wanted="${3:-1}" '
         $0 == heading { found = 1; next }
-        found && $0 == fence { inside = 1; next }
-        inside && $0 == "```" { exit }
-        inside { print }' "$root/README.md"
+        found && !inside && $0 == fence { inside = 1; seen++; next }
+        inside && $0 == "```" { if (seen == wanted) exit; inside = 0; next }
+        inside && seen == wanted { print }' "$root/README.md"
+}
+
+# Runs a Windows command line through cmd and keeps what it printed in $out and the status
+# it ended with in $status, read on the Windows side: the Unix side sees only its low 8
+# bits (3010 arrives as 194).
+run() {
+    out=$(wine cmd /c "$1 & echo status %errorlevel%" 2>/dev/null | tr -d '\r')
+    status=$(printf '%s\n' "$out" | sed -n 's/^status //p' | tail -n 1)
 }
 
 mkdir -p "$stage/driver/x86" "$stage/driver/x64" "$stage/driver/arm64"
@@ -31,54 +42,199 @@ sed 's/ROOT\\DRVPLANT_DEMO/USB\\VID_1234\&PID_5678/' "$root/examples/drvplant-de
     >"$stage/driver/mydev.inf"
 printf 'not a real driver' >"$stage/driver/mydev.sys"
 printf 'not a real catalog' >"$stage/driver/mydev.cat"
-cp "$x86/drvplant.exe" "$stage/driver/x86/"
-cp "$x64/drvplant.exe" "$stage/driver/x64/"
-cp "$arm64/drvplant.exe" "$stage/driver/arm64/"
-recipe '### A batch file' bat | sed 's/$/\r/' >"$stage/install.cmd"
-{
-    echo 'Name "drvplant recipe"'
-    echo 'OutFile "setup.exe"'
-    echo 'InstallDir "C:\installed"'
-    recipe '### NSIS' nsis
-} >"$stage/setup.nsi"
-(cd "$stage" && makensis -V1 setup.nsi) || fail "the NSIS recipe does not compile"
-
-landed_inf() { [ -f "$WINEPREFIX/drive_c/windows/inf/mydev.inf" ]; }
-forced() { wine reg query 'HKLM\Software\drvplant-demo' /reg:64 >/dev/null 2>&1; }
-forget() {
-    rm -f "$WINEPREFIX/drive_c/windows/inf/mydev.inf"
-    wine reg delete 'HKLM\Software\drvplant-demo' /f /reg:64 >/dev/null 2>&1
-}
-
-for device in absent present; do
-    if [ $device = present ]; then
-        wine "$x64/tests/wine/add_device.exe" 'USB\VID_1234&PID_5678' >/dev/null ||
-            fail "could not attach the device"
-    fi
-    for run in 'batch file:cmd /c C:\recipes\install.cmd' 'NSIS:C:\recipes\setup.exe /S'; do
-        name=${run%%:*}
-        forget
-        status=0
-        wine ${run#*:} >/dev/null 2>&1 || status=$?
-        [ $status = 0 ] || fail "$name, device $device: exit status $status"
-        if [ $device = present ]; then
-            forced || fail "$name, device present: the driver was not forced on"
-        else
-            landed_inf || fail "$name, device absent: the INF was not pre-installed"
-            forced && fail "$name, device absent: a driver was forced on"
-        fi
-        echo "recipes: $name, device $device: status $status"
+for arch in x86 x64 arm64; do
+    eval "dir=\$$arch"
+    for exe in drvplant.exe drvremove.exe; do
+        cp "$dir/$exe" "$stage/driver/$arch/" || fail "no $exe in $dir"
     done
 done
-# An x64 machine gets the x64 exe.
-[ -f "$WINEPREFIX/drive_c/installed/driver/x64/drvplant.exe" ] &&
-    [ ! -e "$WINEPREFIX/drive_c/installed/driver/x86" ] &&
-    [ ! -e "$WINEPREFIX/drive_c/installed/driver/arm64" ] || fail "NSIS: not the x64 exe alone"
-# A failure reaches the caller: without the INF, drvplant ends with 2 and so does the file.
-rm "$stage/driver/mydev.inf"
-status=0
-wine cmd /c 'C:\recipes\install.cmd' >/dev/null 2>&1 || status=$?
-[ $status = 2 ] || fail "batch file, INF missing: exit status $status"
-echo "recipes: batch file, INF missing: status $status"
+recipe '### A batch file' bat 1 | sed 's/$/\r/' >"$stage/install.cmd"
+recipe '### A batch file' bat 2 | sed 's/$/\r/' >"$stage/uninstall.cmd"
+grep -q drvremove "$stage/uninstall.cmd" || fail "the batch file's uninstall half is missing"
+# The same halves with /force, the only way Wine 8 shows that a copy goes (see below).
+sed 's/drvremove\.exe" \.\.\\mydev\.inf/& \/force/' "$stage/uninstall.cmd" \
+    >"$stage/uninstall-force.cmd"
+grep -q '/force' "$stage/uninstall-force.cmd" || fail "no drvremove line to add /force to"
+for variant in setup setup-force; do
+    {
+        echo 'Name "drvplant recipe"'
+        echo "OutFile \"$variant.exe\""
+        echo 'InstallDir "C:\installed"'
+        if [ $variant = setup ]; then
+            recipe '### NSIS' nsis
+        else
+            recipe '### NSIS' nsis | sed 's/drvremove\.exe" \.\.\\mydev\.inf/& \/force/'
+        fi
+    } >"$stage/$variant.nsi"
+    (cd "$stage" && makensis -V1 $variant.nsi) || fail "the NSIS recipe ($variant) does not compile"
+done
+grep -q '/force' "$stage/setup-force.nsi" || fail "no drvremove line in the NSIS recipe"
+stub="$x64/tests/wine/exit_status.exe"
+
+# Windows always names its copies oemNN.inf; Wine keeps the original name when it is free.
+# A different file under that name makes Wine name the copies as Windows does, and
+# drvremove must leave it alone.
+decoy='; not the INF of the recipes'
+# The published copy of the recipes' INF: the oemN.inf with its bytes.
+copy_name() {
+    for file in "$infs"/oem*.inf; do
+        [ -f "$file" ] && cmp -s "$file" "$stage/driver/mydev.inf" && basename "$file"
+    done | head -n 1
+}
+forced() { wine reg query 'HKLM\Software\drvplant-demo' /reg:64 >/dev/null 2>&1; }
+forget() {
+    rm -f "$infs"/oem*.inf "$infs"/oem*.pnf
+    printf '%s\r\n' "$decoy" >"$infs/mydev.inf"
+    wine reg delete 'HKLM\Software\drvplant-demo' /f /reg:64 >/dev/null 2>&1
+    rm -rf "$installed"
+    rm -f "$log"
+}
+decoy_kept() { [ "$(tr -d '\r' <"$infs/mydev.inf")" = "$decoy" ]; }
+# What the batch file's uninstall half logged, in its %TEMP%.
+log=$(winepath -u "$(wine cmd /c 'echo %TEMP%' 2>/dev/null | tr -d '\r')")/drvremove.log
+removal_log() { tr -d '\r' <"$log" 2>/dev/null; }
+
+install() { # <name> <device>
+    case $1 in
+    'batch file') run 'C:\recipes\install.cmd' ;;
+    NSIS) run 'C:\recipes\setup.exe /S' ;;
+    esac
+    [ "$status" = 0 ] || fail "$1, device $2: install status $status"
+    if [ $2 = present ]; then
+        forced || fail "$1, device present: the driver was not forced on"
+    else
+        forced && fail "$1, device absent: a driver was forced on"
+    fi
+    copy=$(copy_name)
+    [ -n "$copy" ] || fail "$1, device $2: no oemN.inf holds the INF"
+}
+
+# The uninstall half: drvremove.exe from the right folder, given the right INF, finds the
+# copy that the install half made and says so, and the script follows what it ended with.
+# Under Wine 8, SetupUninstallOEMInfW without SUOI_FORCEDELETE returns TRUE and deletes
+# nothing, so the copy stays there (Windows deletes it); only the /force variants below
+# show a copy going. Removing a device can fail there (its SetupDiSetClassInstallParamsW
+# is a stub), so with the device present the batch file may see a failure line instead;
+# the NSIS half must then come to the same end.
+uninstall() { # <name> <device>
+    case $1 in
+    'batch file')
+        run 'C:\recipes\uninstall.cmd'
+        outcome=removed
+        if removal_log | grep -qx "Removed $copy"; then
+            outcome=removed
+            [ "$status" = 0 ] || fail "$1, device $2: removed, but status $status"
+        elif [ $2 = present ] && removal_log | grep -q "^$copy FAILURE: "; then
+            outcome=failed
+            case $status in 0 | 3010) fail "$1, device $2: failed, but status $status" ;; esac
+            printf '%s\n' "$out" | grep -qF "The driver was not removed (status $status)" ||
+                fail "$1, device $2: failed, but the file said $out"
+        else
+            fail "$1, device $2: drvremove did not report on $copy: $(removal_log)"
+        fi
+        ;;
+    NSIS)
+        run 'C:\installed\uninstall.exe /S _?=C:\installed'
+        # The section goes on to delete the files only when drvremove succeeded.
+        if [ $outcome = removed ]; then
+            [ "$status" = 0 ] || fail "$1, device $2: uninstall status $status"
+            [ ! -e "$installed/driver" ] || fail "$1, device $2: the uninstall kept driver\\"
+        else
+            [ "$status" = 2 ] || fail "$1, device $2: uninstall status $status"
+            [ -f "$installed/driver/mydev.inf" ] || fail "$1, device $2: the files went"
+        fi
+        ;;
+    esac
+    decoy_kept || fail "$1, device $2: the uninstall touched C:\\windows\\inf\\mydev.inf"
+}
+
+both_halves() { # <device>
+    device=$1
+    for name in 'batch file' NSIS; do
+        forget
+        # Afresh each time: on Windows before 10 version 1703, as Wine is taken to be,
+        # drvremove removes the devices that were installed from the copy.
+        if [ $device = present ]; then
+            wine "$x64/tests/wine/add_device.exe" 'USB\VID_1234&PID_5678' >/dev/null ||
+                fail "could not attach the device"
+        fi
+        install "$name" $device
+        uninstall "$name" $device
+        echo "recipes: $name, device $device: installed as $copy; uninstalled ($outcome), status $status"
+    done
+}
+both_halves absent
+# An x64 machine gets the x64 exes.
+forget
+run 'C:\recipes\setup.exe /S'
+[ -f "$installed/driver/x64/drvplant.exe" ] && [ -f "$installed/driver/x64/drvremove.exe" ] &&
+    [ ! -e "$installed/driver/x86" ] && [ ! -e "$installed/driver/arm64" ] ||
+    fail "NSIS: not the x64 exes alone"
+
+# With /force the copy goes under Wine too: proof that drvremove took that very copy. Run
+# before the device is attached, while the install half pre-installs.
+for name in 'batch file' NSIS; do
+    forget
+    install "$name" absent
+    case $name in
+    'batch file') run 'C:\recipes\uninstall-force.cmd' ;;
+    NSIS)
+        run 'C:\recipes\setup-force.exe /S'
+        run 'C:\installed\uninstall.exe /S _?=C:\installed'
+        ;;
+    esac
+    [ "$status" = 0 ] || fail "$name with /force: uninstall status $status"
+    [ ! -e "$infs/$copy" ] || fail "$name with /force: $copy is still there"
+    decoy_kept || fail "$name with /force: C:\\windows\\inf\\mydev.inf was touched"
+    echo "recipes: $name with /force: $copy deleted, status $status"
+done
+
+both_halves present
+
+# How each uninstall half takes drvremove's statuses, with a stand-in that ends with each:
+# 3010 is a success that wants a restart; 0xE000023D reads as -536870339 in cmd and must
+# still count as a failure.
+for case in '3010:3010:Restart Windows to finish removing the driver.' \
+    '0xE000023D:-536870339:The driver was not removed (status -536870339)' \
+    '5:5:The driver was not removed (status 5)'; do
+    given=${case%%:*}
+    rest=${case#*:}
+    batch=${rest%%:*}
+    said=${rest#*:}
+    export EXIT_STATUS=$given
+    cp "$stub" "$stage/driver/x64/drvremove.exe"
+    run 'C:\recipes\uninstall.cmd'
+    batch_status=$status
+    [ "$status" = "$batch" ] || fail "batch file, drvremove status $given: status $status"
+    printf '%s\n' "$out" | grep -qF "$said" || fail "batch file, drvremove status $given: said $out"
+    forget
+    run 'C:\recipes\setup.exe /S'
+    cp "$stub" "$installed/driver/x64/drvremove.exe"
+    run 'C:\installed\uninstall.exe /S _?=C:\installed'
+    if [ "$given" = 3010 ]; then
+        [ "$status" = 3010 ] || fail "NSIS, drvremove status 3010: uninstall status $status"
+        [ ! -e "$installed/driver" ] || fail "NSIS, drvremove status 3010: driver\\ kept"
+    else
+        [ "$status" = 2 ] || fail "NSIS, drvremove status $given: uninstall status $status"
+        [ -f "$installed/driver/mydev.inf" ] ||
+            fail "NSIS, drvremove status $given: the files went although the driver stayed"
+    fi
+    echo "recipes: drvremove status $given: batch file $batch_status, NSIS $status"
+    unset EXIT_STATUS
+done
+cp "$x64/drvremove.exe" "$stage/driver/x64/"
+
+# A failure reaches the caller: without the INF, each program ends with 2 and so does the
+# file.
+forget
+mv "$stage/driver/mydev.inf" "$stage/mydev.inf.away"
+run 'C:\recipes\install.cmd'
+[ "$status" = 2 ] || fail "batch file, INF missing: install status $status"
+echo "recipes: batch file, INF missing: install status $status"
+run 'C:\recipes\uninstall.cmd'
+[ "$status" = 2 ] || fail "batch file, INF missing: uninstall status $status"
+removal_log | grep -qx '  File not found.' || fail "batch file, INF missing: drvremove said $(removal_log)"
+echo "recipes: batch file, INF missing: uninstall status $status"
+mv "$stage/mydev.inf.away" "$stage/driver/mydev.inf"
 wineserver -k
 exit $failed
