@@ -749,6 +749,8 @@ static BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DE
     stored->removed = true;
     stored->present = false;
     stored->infPath.clear();
+    if (world->removedLeaveTheSet)
+        world->setMembers.erase(std::find(world->setMembers.begin(), world->setMembers.end(), device->DevInst));
     return Succeed();
 }
 
@@ -759,6 +761,8 @@ static BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device
         return Fail(ERROR_INVALID_HANDLE);
     if (params == NULL || params->cbSize != sizeof *params)
         return Fail(ERROR_INVALID_USER_BUFFER);
+    if (std::count(world->setMembers.begin(), world->setMembers.end(), device->DevInst) == 0)
+        return Fail(ERROR_NO_SUCH_DEVINST);
     params->Flags = stored->removed && world->removalNeedsRestart ? DI_NEEDREBOOT : 0;
     return Succeed();
 }

@@ -99,6 +99,7 @@ struct World {
     // Windows 10 1703 and later: newdev has DiUninstallDriverW.
     bool driverUninstallKnown = false;
     bool removalNeedsRestart = false;         // what removing a device or package answers
+    bool removedLeaveTheSet = false;          // Wine's DIF_REMOVE; Windows keeps the element
     std::map<std::u16string, std::u16string> originalNames; // published copy: its name before
     std::set<std::u16string> unreadable;      // paths that cannot be opened (access denied)
     // CharUpperA calls (1-based; 0: every one) that find nothing to change in their string.

@@ -28,6 +28,7 @@ struct RemoveCase {
     std::set<std::u16string> unreadable = {};
     bool driverUninstallKnown = false;
     bool removalNeedsRestart = false;
+    bool removedLeaveTheSet = false;
     std::vector<Fault> faults = {};
     std::string out;
     int status = 0;
@@ -49,6 +50,12 @@ static const RemoveCase kRemoveCases[] = {
      .out = Removed("oem3.inf") + Removed("oem7.inf"), .left = {}},
     {.name = "forced_install_removed_with_its_device", .devices = {kUsingOem3},
      .out = Removed("oem3.inf"), .devicesRemoved = 1},
+    // Wine takes each removed device out of the set, and with it its restart request.
+    {.name = "removed_devices_leave_the_set", .devices = {kUsingOem3, kUsingOem3, kUsingOem3},
+     .removalNeedsRestart = true, .removedLeaveTheSet = true, .out = Removed("oem3.inf"),
+     .devicesRemoved = 3},
+    {.name = "same_size_other_bytes_left_alone", .copies = {{kOem3, "X" + kDevInf.substr(1)}},
+     .out = "Nothing to remove.\r\n", .left = {kOem3}},
     {.name = "a_restart_asked_for", .devices = {kUsingOem3}, .removalNeedsRestart = true,
      .out = Removed("oem3.inf") + "(Reboot Required)\r\n", .status = 3010, .devicesRemoved = 1},
     // Windows 10 1703 and later move the device to its next-best driver: it stays.
@@ -107,6 +114,7 @@ TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
     w.unreadable = c.unreadable;
     w.driverUninstallKnown = c.driverUninstallKnown;
     w.removalNeedsRestart = c.removalNeedsRestart;
+    w.removedLeaveTheSet = c.removedLeaveTheSet;
     w.faults = c.faults;
     WorldScope scope(w);
     int status = RunProgram(RemoveMain);
