@@ -1,4 +1,4 @@
-/* Checks what Windows reads from drvplant.exe before it runs a line of it: the manifest
+/* Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it: the manifest
  * (through an activation context, as the loader builds one) and the version resource.
  * Usage: identity <drvplant.exe> [case] */
 #include "kit.h"
@@ -131,8 +131,8 @@ int main(int argc, char **argv)
         return 2;
     }
     MultiByteToWideChar(CP_ACP, 0, argv[1], -1, drvplant, MAX_PATH);
-    SelectCases(wcsstr(drvplant, L"drvremove.exe") != NULL ? "identity of drvremove" : "identity",
-                argc == 3 ? argv[2] : NULL);
+    const char *group = wcsstr(drvplant, L"drvremove.exe") != NULL ? "identity of drvremove" : "identity";
+    SelectCases(group, argc == 3 ? argv[2] : NULL);
     if (BeginCase("manifest_runs_as_invoker_on_windows_7_to_11")) {
         ManifestCase(drvplant);
         EndCase();
@@ -141,5 +141,5 @@ int main(int argc, char **argv)
         VersionCase(drvplant);
         EndCase();
     }
-    return CheckSummary("identity");
+    return CheckSummary(group);
 }
