@@ -152,4 +152,3 @@ LPWSTR lstrcpynW(LPWSTR destination, LPCWSTR source, int length);
 LPWSTR lstrcatW(LPWSTR destination, LPCWSTR source);
 BOOL FindClose(HANDLE search);
 BOOL CloseHandle(HANDLE object);
-int lstrcmpiW(LPCWSTR left, LPCWSTR right);

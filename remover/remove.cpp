@@ -27,8 +27,8 @@ static BOOL ReadSwitches(int count, WCHAR **wideArgs, Switches *switches)
     BOOL valid = count >= 2 && count <= 4;
     switches->everyVersion = switches->force = FALSE;
     for (int i = 2; valid && i < count; i++) {
-        BOOL *seen = lstrcmpiW(wideArgs[i], kEveryVersion) == 0 ? &switches->everyVersion
-                     : lstrcmpiW(wideArgs[i], kForce) == 0      ? &switches->force
+        BOOL *seen = SameIgnoringCase(wideArgs[i], kEveryVersion) ? &switches->everyVersion
+                     : SameIgnoringCase(wideArgs[i], kForce)      ? &switches->force
                                                                 : NULL;
         valid = seen != NULL && !*seen;
         if (valid)
@@ -45,7 +45,7 @@ BOOL IsCopyName(const WCHAR *name)
         return FALSE;
     while (name[3 + digits] >= '0' && name[3 + digits] <= '9')
         digits++;
-    return digits >= 1 && digits <= 8 && lstrcmpiW(name + 3 + digits, WIDE(".inf")) == 0;
+    return digits >= 1 && digits <= 8 && SameIgnoringCase(name + 3 + digits, WIDE(".inf"));
 }
 
 // A copy's name as a report's label: copy names are ASCII.
@@ -76,10 +76,10 @@ static BOOL IsPackageCopy(const Package *package, const WCHAR *path, const WIN32
     // Another version is told by what Windows recorded of it; what cannot be read is not
     // known to be ours.
     if (read && !*ours && package->identified)
-        *ours = ReadOriginalName(path, original) && lstrcmpiW(original, package->fileName) == 0 &&
+        *ours = ReadOriginalName(path, original) && SameIgnoringCase(original, package->fileName) &&
                 ReadIdentity(path, &identity) &&
-                lstrcmpiW(identity.provider, package->identity.provider) == 0 &&
-                lstrcmpiW(identity.classGuid, package->identity.classGuid) == 0;
+                SameIgnoringCase(identity.provider, package->identity.provider) &&
+                SameIgnoringCase(identity.classGuid, package->identity.classGuid);
     return read;
 }
 

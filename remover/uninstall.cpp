@@ -14,7 +14,7 @@ static BOOL InstalledFrom(HDEVINFO set, SP_DEVINFO_DATA *device, const WCHAR *na
     if (RegQueryValueExW(key, WIDE("InfPath"), NULL, &type, (BYTE *)infPath, &size) == ERROR_SUCCESS &&
         type == REG_SZ) {
         infPath[size / sizeof(WCHAR) < MAX_PATH ? size / sizeof(WCHAR) : MAX_PATH - 1] = 0;
-        from = lstrcmpiW(infPath, name) == 0;
+        from = SameIgnoringCase(infPath, name);
     }
     RegCloseKey(key);
     return from;

@@ -96,6 +96,13 @@ static char16_t Folded(char16_t c)
     return c >= u'a' && c <= u'z' ? (char16_t)(c - u'a' + u'A') : c;
 }
 
+static std::u16string Folded(std::u16string text)
+{
+    for (char16_t &c : text)
+        c = Folded(c);
+    return text;
+}
+
 DWORD GetLastError(void)
 {
     return world->lastError;
@@ -243,15 +250,6 @@ BOOL CloseHandle(HANDLE object)
     if (world->openFiles.erase(object) == 0)
         return Fail(ERROR_INVALID_HANDLE);
     return TRUE;
-}
-
-int lstrcmpiW(LPCWSTR left, LPCWSTR right)
-{
-    for (;; left++, right++) {
-        int difference = (int)Folded(*left) - (int)Folded(*right);
-        if (difference != 0 || *left == 0)
-            return difference;
-    }
 }
 
 static std::u16string InfFolder()
@@ -569,13 +567,7 @@ static BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR, DWORD mediaType, DWORD cop
 
 static bool SameIdIgnoringCase(const std::string &id, const std::u16string &wanted)
 {
-    std::u16string wide = Widened(id);
-    if (wide.size() != wanted.size())
-        return false;
-    for (size_t i = 0; i < wide.size(); i++)
-        if (Folded(wide[i]) != Folded(wanted[i]))
-            return false;
-    return true;
+    return Folded(Widened(id)) == Folded(wanted);
 }
 
 static bool DeviceCarries(const Device &device, const std::u16string &hardwareId)
@@ -828,9 +820,9 @@ static std::string Trimmed(const std::string &text)
     return first == std::string::npos ? "" : text.substr(first, last - first + 1);
 }
 
-static bool SameIgnoringCase(const std::string &left, const std::string &right)
+static bool SameTextIgnoringCase(const std::string &left, const std::string &right)
 {
-    return SameIdIgnoringCase(left, Widened(right));
+    return Folded(Widened(left)) == Folded(Widened(right));
 }
 
 // The value of key in section of an INF's text: quotes taken off, %strings% put in.
@@ -848,8 +840,8 @@ static bool InfValue(const std::string &text, const std::string &section, const 
             continue;
         }
         size_t equals = line.find('=');
-        if (!SameIgnoringCase(current, section) || equals == std::string::npos ||
-            !SameIgnoringCase(Trimmed(line.substr(0, equals)), key))
+        if (!SameTextIgnoringCase(current, section) || equals == std::string::npos ||
+            !SameTextIgnoringCase(Trimmed(line.substr(0, equals)), key))
             continue;
         *value = Trimmed(line.substr(equals + 1));
         if (value->size() >= 2 && value->front() == '%' && value->back() == '%' &&
@@ -897,7 +889,7 @@ static void SetupCloseInfFile(HINF inf)
 static bool CopyInUse(const std::u16string &name)
 {
     for (const Device &device : world->devices)
-        if (!device.removed && lstrcmpiW(device.infPath.c_str(), name.c_str()) == 0)
+        if (!device.removed && Folded(device.infPath) == Folded(name))
             return true;
     return false;
 }
@@ -933,7 +925,7 @@ static BOOL DiUninstallDriverW(HWND, LPCWSTR infPath, DWORD flags, PBOOL needReb
         return Fail(ERROR_FILE_NOT_FOUND);
     std::u16string name = path.substr(path.rfind(u'\\') + 1);
     for (Device &device : world->devices)
-        if (lstrcmpiW(device.infPath.c_str(), name.c_str()) == 0)
+        if (Folded(device.infPath) == Folded(name))
             device.infPath.clear();
     Delete(path);
     if (needReboot)
