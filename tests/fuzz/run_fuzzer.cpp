@@ -135,6 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     for (const std::string &what : broken)
         fprintf(stderr, "broken: %s\n", what.c_str());
     if (!broken.empty())
+        fprintf(stderr, "status %d, output:\n%s\n", status, w.out.c_str());
+    if (!broken.empty())
         abort();
     return 0;
 }

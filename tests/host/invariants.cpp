@@ -188,9 +188,13 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
         announced++;
     require(announced <= w.deleted.size(), "a line for a copy that was not removed");
     require(status != 87 || w.deleted.empty(), "removed something after a usage error");
-    // A failure that left no code is reported with 0 and ends with ERROR_INVALID_FUNCTION.
-    bool reportedStatus = w.out.find(ReportLine(w, "", (DWORD)status)) != std::string::npos ||
-                          (status == 1 && w.out.find(ReportLine(w, "", 0)) != std::string::npos);
+    // With the system's text or, where that could not be had, the bare code. A failure
+    // that left no code is reported with 0 and ends with ERROR_INVALID_FUNCTION.
+    auto reported = [&w](DWORD code) {
+        return w.out.find(ReportLine(w, "", code)) != std::string::npos ||
+               w.out.find(HexReportLine("", code)) != std::string::npos;
+    };
+    bool reportedStatus = reported((DWORD)status) || (status == 1 && reported(0));
     bool restartLine = w.out.find("(Reboot Required)\r\n") != std::string::npos;
     if (printed)
         require(status == 0 || status == 87 || (status == 3010 && restartLine) ||
