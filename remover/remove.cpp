@@ -14,7 +14,7 @@ struct Switches {
 
 // What the copies are compared with.
 struct Package {
-    const WCHAR *path, *fileName;
+    const WCHAR *fileName;
     BYTE *bytes;
     DWORD size;
     BOOL identified; // identity holds INF_File's; only then are other versions sought
@@ -58,8 +58,8 @@ static void NameAsLabel(const WCHAR *name, char *label)
 }
 
 // Whether the copy at path is one of the package's: the same bytes, or with every
-// version, the same original name and identity. FALSE with the last error set (not 0)
-// when the copy could not be read to tell.
+// version, the same original name and identity. FALSE, with the reason in the last
+// error, when the copy could not be read to tell.
 static BOOL IsPackageCopy(const Package *package, const WCHAR *path, const WIN32_FIND_DATAW *found,
                           BOOL *ours)
 {
@@ -114,7 +114,8 @@ static BOOL Remember(WCHAR **list, int count, const WCHAR *name)
 // The names of the package's copies in folder. The listing is finished before anything
 // is removed, so that removing cannot disturb it. A frame of its own: one frame over a
 // page would need the stack probe, which costs a routine without unwind data.
-__attribute__((noinline)) static int FindCopies(const Package *package, const WCHAR *folder, WCHAR **list, Outcome *outcome)
+__attribute__((noinline)) static int FindCopies(const Package *package, const WCHAR *folder,
+                                                WCHAR **list, Outcome *outcome)
 {
     WCHAR path[MAX_PATH];
     WIN32_FIND_DATAW found;
@@ -189,7 +190,7 @@ static void RemoveCopies(const Package *package, BOOL force, Outcome *outcome)
 static int RemovePackage(const WCHAR *infPath, const WIN32_FIND_DATAW *found, const char *label,
                          const Switches *switches)
 {
-    Package package = {infPath, infPath, NULL, found->nFileSizeLow, FALSE, {}};
+    Package package = {infPath, NULL, found->nFileSizeLow, FALSE, {}};
     Outcome outcome = {0, FALSE, FALSE};
     for (const WCHAR *at = infPath; *at != 0; at++)
         if (*at == '\\')
