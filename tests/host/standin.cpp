@@ -269,10 +269,8 @@ namespace model {
 
 static HLOCAL LocalAlloc(UINT flags, SIZE_T bytes)
 {
-    if ((flags & ~LPTR) != 0) {
-        Unmodelled("LocalAlloc with flags other than LMEM_ZEROINIT");
-        return NULL;
-    }
+    if ((flags & ~LPTR) != 0)
+        return Unmodelled("LocalAlloc with flags other than LMEM_ZEROINIT"), nullptr;
     // A machine's memory ends somewhere; a size read from a misbehaving platform may be
     // beyond it.
     if (bytes > kLargestBlock) {
@@ -306,10 +304,8 @@ static DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD 
         return Fail(ERROR_INVALID_PARAMETER);
     if ((flags & (FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_HMODULE)) != 0 ||
         (flags & FORMAT_MESSAGE_FROM_SYSTEM) == 0 || (flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) != 0 ||
-        source != NULL) {
-        Unmodelled("FormatMessageA from anything but the system's texts, or with line widths");
-        return 0;
-    }
+        source != NULL)
+        return Unmodelled("FormatMessageA from anything but the system's texts, or with line widths"), 0;
     if (languageId != 0 && languageId != MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT))
         return Fail(ERROR_RESOURCE_LANG_NOT_FOUND);
     auto found = world->texts.find(messageId);
@@ -352,10 +348,8 @@ static HANDLE FindFirstFileW(LPCWSTR path, LPWIN32_FIND_DATAW found)
         world->lastError = ERROR_FILE_NOT_FOUND;
         return INVALID_HANDLE_VALUE;
     }
-    if (world->openSearches != 0) {
-        Unmodelled("two file searches at once");
-        return INVALID_HANDLE_VALUE;
-    }
+    if (world->openSearches != 0)
+        return Unmodelled("two file searches at once"), INVALID_HANDLE_VALUE;
     world->found = matches;
     world->openSearches++;
     GiveFound(found);
@@ -374,10 +368,8 @@ static BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found)
 
 static HWND FindWindowW(LPCWSTR className, LPCWSTR title)
 {
-    if (className != NULL) {
-        Unmodelled("FindWindowW by class");
-        return NULL;
-    }
+    if (className != NULL)
+        return Unmodelled("FindWindowW by class"), nullptr;
     for (size_t i = 0; i < world->windows.size(); i++)
         if (title != NULL && world->windows[i] == title)
             return (HWND)(i + 1);
@@ -440,10 +432,8 @@ static BOOL GetUserObjectInformationA(HANDLE object, int index, PVOID informatio
 {
     if (object != kStation)
         return Fail(ERROR_INVALID_HANDLE);
-    if (index != (int)UOI_FLAGS) {
-        Unmodelled("GetUserObjectInformationA other than UOI_FLAGS");
-        return FALSE;
-    }
+    if (index != (int)UOI_FLAGS)
+        return Unmodelled("GetUserObjectInformationA other than UOI_FLAGS"), FALSE;
     if (needed)
         *needed = sizeof(USEROBJECTFLAGS);
     if (size < sizeof(USEROBJECTFLAGS))
@@ -462,10 +452,8 @@ static HDEVINFO SetupDiGetClassDevsA(const GUID *classGuid, LPCSTR enumerator, H
     if (classGuid == NULL && (flags & DIGCF_ALLCLASSES) == 0)
         return Fail(ERROR_INVALID_PARAMETER), INVALID_HANDLE_VALUE;
     if (enumerator != NULL || (flags & (DIGCF_ALLCLASSES | DIGCF_PROFILE | DIGCF_DEVICEINTERFACE |
-                                        DIGCF_DEFAULT)) != DIGCF_ALLCLASSES) {
-        Unmodelled("SetupDiGetClassDevsA other than of all classes");
-        return INVALID_HANDLE_VALUE;
-    }
+                                        DIGCF_DEFAULT)) != DIGCF_ALLCLASSES)
+        return Unmodelled("SetupDiGetClassDevsA other than of all classes"), INVALID_HANDLE_VALUE;
     world->setMembers.clear();
     for (size_t i = 0; i < world->devices.size(); i++)
         if (world->devices[i].present || (flags & DIGCF_PRESENT) == 0)
@@ -495,10 +483,8 @@ static BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA dev
         return Fail(ERROR_INVALID_HANDLE);
     if (device == NULL || device->DevInst >= world->devices.size())
         return Fail(ERROR_INVALID_PARAMETER);
-    if (property != SPDRP_HARDWAREID) {
-        Unmodelled("device properties other than SPDRP_HARDWAREID");
-        return FALSE;
-    }
+    if (property != SPDRP_HARDWAREID)
+        return Unmodelled("device properties other than SPDRP_HARDWAREID"), FALSE;
     const Device &stored = world->devices[device->DevInst];
     if (!stored.hasIds)
         return Fail(ERROR_INVALID_DATA);
@@ -545,10 +531,8 @@ static BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR, DWORD mediaType, DWORD cop
 {
     if (source == NULL || mediaType > SPOST_URL)
         return Fail(ERROR_INVALID_PARAMETER);
-    if (copyStyle != 0) {
-        Unmodelled("SetupCopyOEMInfW with copy styles");
-        return FALSE;
-    }
+    if (copyStyle != 0)
+        return Unmodelled("SetupCopyOEMInfW with copy styles"), FALSE;
     if (world->files.count(source) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);
     std::u16string published = Publish(source);
@@ -625,10 +609,8 @@ static UINT GetSystemWindowsDirectoryW(LPWSTR buffer, UINT size)
 static HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
                           DWORD, HANDLE)
 {
-    if (access != GENERIC_READ || disposition != OPEN_EXISTING) {
-        Unmodelled("CreateFileW other than to read an existing file");
-        return INVALID_HANDLE_VALUE;
-    }
+    if (access != GENERIC_READ || disposition != OPEN_EXISTING)
+        return Unmodelled("CreateFileW other than to read an existing file"), INVALID_HANDLE_VALUE;
     std::u16string name(path);
     if (name.find_first_of(u"*?") != std::u16string::npos)
         return Fail(ERROR_INVALID_NAME), INVALID_HANDLE_VALUE;
@@ -647,10 +629,8 @@ static BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVE
     auto open = world->openFiles.find(file);
     if (open == world->openFiles.end())
         return Fail(ERROR_INVALID_HANDLE);
-    if (overlapped != NULL || read == NULL) {
-        Unmodelled("ReadFile with an OVERLAPPED");
-        return FALSE;
-    }
+    if (overlapped != NULL || read == NULL)
+        return Unmodelled("ReadFile with an OVERLAPPED"), FALSE;
     const std::string &bytes = world->files[open->second.first];
     size_t offset = std::min(open->second.second, bytes.size());
     *read = (DWORD)std::min<size_t>(size, bytes.size() - offset);
@@ -672,10 +652,8 @@ static HKEY SetupDiOpenDevRegKey(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD sc
     Device *stored = DeviceOf(set, device);
     if (stored == NULL)
         return Fail(ERROR_INVALID_HANDLE), (HKEY)INVALID_HANDLE_VALUE;
-    if (scope != DICS_FLAG_GLOBAL || keyType != DIREG_DRV) {
-        Unmodelled("device keys other than the global driver key");
-        return (HKEY)INVALID_HANDLE_VALUE;
-    }
+    if (scope != DICS_FLAG_GLOBAL || keyType != DIREG_DRV)
+        return Unmodelled("device keys other than the global driver key"), (HKEY)INVALID_HANDLE_VALUE;
     if (stored->infPath.empty())
         return Fail(ERROR_KEY_DOES_NOT_EXIST), (HKEY)INVALID_HANDLE_VALUE;
     world->openKeys++;
@@ -719,10 +697,8 @@ static BOOL SetupDiSetClassInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device,
         return Fail(ERROR_INVALID_HANDLE);
     if (params == NULL || params->cbSize != sizeof *params)
         return Fail(ERROR_INVALID_USER_BUFFER);
-    if (params->InstallFunction != DIF_REMOVE || size != sizeof(SP_REMOVEDEVICE_PARAMS)) {
-        Unmodelled("class install parameters other than DIF_REMOVE's");
-        return FALSE;
-    }
+    if (params->InstallFunction != DIF_REMOVE || size != sizeof(SP_REMOVEDEVICE_PARAMS))
+        return Unmodelled("class install parameters other than DIF_REMOVE's"), FALSE;
     world->removalScopes[device->DevInst] = ((SP_REMOVEDEVICE_PARAMS *)params)->Scope;
     return Succeed();
 }
@@ -734,10 +710,8 @@ static BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DE
     if (stored == NULL)
         return Fail(ERROR_INVALID_HANDLE);
     auto scope = world->removalScopes.find(device->DevInst);
-    if (function != DIF_REMOVE || (scope != world->removalScopes.end() && scope->second != DI_REMOVEDEVICE_GLOBAL)) {
-        Unmodelled("class installer functions other than a global DIF_REMOVE");
-        return FALSE;
-    }
+    if (function != DIF_REMOVE || (scope != world->removalScopes.end() && scope->second != DI_REMOVEDEVICE_GLOBAL))
+        return Unmodelled("class installer functions other than a global DIF_REMOVE"), FALSE;
     stored->removed = true;
     stored->present = false;
     stored->infPath.clear();
@@ -763,10 +737,8 @@ static BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device
 static BOOL SetupGetInfInformationW(LPCVOID inf, DWORD search, PSP_INF_INFORMATION information,
                                     DWORD size, PDWORD requiredSize)
 {
-    if (search != INFINFO_INF_NAME_IS_ABSOLUTE) {
-        Unmodelled("SetupGetInfInformationW other than by full path");
-        return FALSE;
-    }
+    if (search != INFINFO_INF_NAME_IS_ABSOLUTE)
+        return Unmodelled("SetupGetInfInformationW other than by full path"), FALSE;
     std::u16string path((LPCWSTR)inf);
     if (world->files.count(path) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);
@@ -802,10 +774,8 @@ static BOOL SetupQueryInfOriginalFileInformationW(PSP_INF_INFORMATION informatio
 
 static HINF SetupOpenInfFileW(LPCWSTR name, LPCWSTR infClass, DWORD style, PUINT)
 {
-    if (infClass != NULL || (style & INF_STYLE_WIN4) == 0) {
-        Unmodelled("SetupOpenInfFileW other than of any Windows 4 INF");
-        return INVALID_HANDLE_VALUE;
-    }
+    if (infClass != NULL || (style & INF_STYLE_WIN4) == 0)
+        return Unmodelled("SetupOpenInfFileW other than of any Windows 4 INF"), INVALID_HANDLE_VALUE;
     if (world->files.count(name) == 0)
         return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
     static uintptr_t next = 0x1f0;
@@ -857,10 +827,8 @@ static bool InfValue(const std::string &text, const std::string &section, const 
 static BOOL SetupGetLineTextW(PINFCONTEXT context, HINF inf, LPCWSTR section, LPCWSTR key, LPWSTR buffer,
                               DWORD size, PDWORD requiredSize)
 {
-    if (context != NULL) {
-        Unmodelled("SetupGetLineTextW from a line context");
-        return FALSE;
-    }
+    if (context != NULL)
+        return Unmodelled("SetupGetLineTextW from a line context"), FALSE;
     auto open = world->openInfs.find(inf);
     if (open == world->openInfs.end())
         return Fail(ERROR_INVALID_HANDLE);
@@ -916,10 +884,8 @@ static BOOL DiUninstallDriverW(HWND, LPCWSTR infPath, DWORD flags, PBOOL needReb
 {
     if (!world->driverUninstallKnown)
         return Fail(ERROR_PROC_NOT_FOUND);
-    if (infPath == NULL || flags != 0) {
-        Unmodelled("DiUninstallDriverW with flags");
-        return FALSE;
-    }
+    if (infPath == NULL || flags != 0)
+        return Unmodelled("DiUninstallDriverW with flags"), FALSE;
     std::u16string path(infPath);
     if (world->files.count(path) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);

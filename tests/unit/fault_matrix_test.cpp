@@ -163,35 +163,40 @@ static size_t DeviceOf(const World &w, size_t at)
     return fetched - 1;
 }
 
-struct FaultedRun {
+template <class Scenario> struct Faulted {
     std::string name;
     const Scenario *scenario;
     const FaultRow *row;
     DWORD code;
     unsigned call; // 0: every call
 };
+using FaultedRun = Faulted<Scenario>;
 PRINTS_AS_NAME(FaultedRun)
 
-// Each operation's calls are counted in the run without faults, so that every call can be
-// made to fail.
+// Each operation's calls are counted in the clean run of the scenario, so that every call
+// can be made to fail, and every call at once.
+template <class Scenario>
+static void AddFaultedRuns(const Scenario &s, const World &clean, std::vector<Faulted<Scenario>> *runs)
+{
+    for (const FaultRow &row : kRows) {
+        unsigned made = (unsigned)CallsOf(clean, row.op).size();
+        for (DWORD code : row.codes)
+            for (unsigned call = 0; call <= made && made > 0; call++) {
+                char name[160];
+                snprintf(name, sizeof name, "%s_%s_0x%08x_%s%u", s.name, OpName(row.op),
+                         (unsigned)code, call == 0 ? "every_call" : "call", call);
+                if (call == 0)
+                    name[strlen(name) - 1] = '\0';
+                runs->push_back({name, &s, &row, code, call});
+            }
+    }
+}
+
 static std::vector<FaultedRun> AllFaultedRuns()
 {
     std::vector<FaultedRun> runs;
-    for (const Scenario &s : kScenarios) {
-        const Finished clean = RunOn(ScenarioWorld(s));
-        for (const FaultRow &row : kRows) {
-            unsigned made = (unsigned)CallsOf(clean.world, row.op).size();
-            for (DWORD code : row.codes)
-                for (unsigned call = 0; call <= made && made > 0; call++) {
-                    char name[160];
-                    snprintf(name, sizeof name, "%s_%s_0x%08x_%s%u", s.name, OpName(row.op),
-                             (unsigned)code, call == 0 ? "every_call" : "call", call);
-                    if (call == 0)
-                        name[strlen(name) - 1] = '\0';
-                    runs.push_back({name, &s, &row, code, call});
-                }
-        }
-    }
+    for (const Scenario &s : kScenarios)
+        AddFaultedRuns(s, RunOn(ScenarioWorld(s)).world, &runs);
     return runs;
 }
 
@@ -351,11 +356,7 @@ static World RemovalWorld(const RemovalScenario &s)
     return w;
 }
 
-struct RemovalRun {
-    std::string name;
-    const RemovalScenario *scenario;
-    Fault fault;
-};
+using RemovalRun = Faulted<RemovalScenario>;
 PRINTS_AS_NAME(RemovalRun)
 
 static std::vector<RemovalRun> AllRemovalRuns()
@@ -365,16 +366,7 @@ static std::vector<RemovalRun> AllRemovalRuns()
         World clean = RemovalWorld(s);
         WorldScope scope(clean);
         RunProgram(RemoveMain);
-        for (const FaultRow &row : kRows) {
-            unsigned made = (unsigned)CallsOf(clean, row.op).size();
-            for (DWORD code : row.codes)
-                for (unsigned call = 0; call <= made && made > 0; call++) {
-                    char name[160];
-                    snprintf(name, sizeof name, "%s_%s_0x%08x_call%u", s.name, OpName(row.op),
-                             (unsigned)code, call);
-                    runs.push_back({name, &s, {row.op, call, code}});
-                }
-        }
+        AddFaultedRuns(s, clean, &runs);
     }
     return runs;
 }
@@ -385,7 +377,7 @@ TEST_P(RemovalFaultMatrixTest, NeverWidensAndReportsWhatFailed)
 {
     const RemovalRun &r = GetParam();
     World clean = RemovalWorld(*r.scenario), faulted = RemovalWorld(*r.scenario);
-    faulted.faults = {r.fault};
+    faulted.faults = {{r.row->op, r.call, r.code}};
     int cleanStatus, status;
     {
         WorldScope scope(clean);
@@ -397,9 +389,9 @@ TEST_P(RemovalFaultMatrixTest, NeverWidensAndReportsWhatFailed)
         EXPECT_EQ(1u, clean.deleted.count(gone.first)) << "removed only under the fault";
     // A removed device whose parameters cannot be read asked for no restart: Wine 8 cannot
     // read them once the device is gone, and claiming one there would be wrong every time.
-    bool restartUnread = r.fault.op == Op::SetupDiGetDeviceInstallParamsW && status == 0;
+    bool restartUnread = r.row->op == Op::SetupDiGetDeviceInstallParamsW && status == 0;
     EXPECT_TRUE(status == cleanStatus || faulted.deleted.size() < clean.deleted.size() ||
-                faulted.out.find(" FAILURE: ") != std::string::npos || r.fault.op == Op::printf ||
+                faulted.out.find(" FAILURE: ") != std::string::npos || r.row->op == Op::printf ||
                 restartUnread)
         << "the same copies removed, yet status " << status << " where the clean run had " << cleanStatus;
     EXPECT_EQ(std::vector<std::string>{}, BrokenRemovalInvariants(faulted, status, GetLastError()));
