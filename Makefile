@@ -1,6 +1,6 @@
 # make            build/{x86,x64,arm64}/drvplant.exe and drvremove.exe (installs nothing)
 # make deps       install what building and testing need on Debian 12 (as root)
-# make demo       deps, then both jobs of the program in a throwaway Wine prefix
+# make demo       deps, then both jobs of drvplant and a removal in a throwaway Wine prefix
 # make test       deps, then every suite below but bench
 # make unit       unit tests, plain and sanitized
 # make wine       one exe under Wine: ARCH=x86, x64 or arm64 (under an arm64 Debian root
