@@ -16,10 +16,6 @@ BOOL ComposeInfPath(const WCHAR *program, const WCHAR *infFile, WCHAR *path);
 // answers and failure reports all travel in the last error.
 void PrintKeepingLastError(const char *format, const char *first = "", const char *second = "");
 
-// Equality in which the letters A to Z match a to z, and nothing else differs: no locale's
-// rules, so that the answer is the same under every one (Turkish dotted I included).
-BOOL SameIgnoringCase(const WCHAR *left, const WCHAR *right);
-
 // Prints "<label> FAILURE: <system text>" for the last error, which it leaves as it was.
 // Always FALSE, so a failing caller can return it.
 BOOL ReportFailure(const char *label);

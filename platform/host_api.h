@@ -15,7 +15,6 @@ typedef int BOOL;
 typedef unsigned char BYTE;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
-typedef uint16_t WORD;
 typedef unsigned int UINT;
 typedef uintptr_t ULONG_PTR;
 typedef size_t SIZE_T;

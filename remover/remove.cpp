@@ -5,7 +5,7 @@
 static const char kUsageLine[] = "usage: drvremove <INF_File> [/every-version] [/force]\n";
 static const WCHAR kEveryVersion[] = WIDE("/every-version");
 static const WCHAR kForce[] = WIDE("/force");
-static const WCHAR kCopies[] = WIDE("\\inf\\oem*.inf");
+static const WCHAR kInfFolder[] = WIDE("\\inf\\");
 static const char kCopiesLabel[] = "oem*.inf";
 
 struct Switches {
@@ -35,6 +35,18 @@ static BOOL ReadSwitches(int count, WCHAR **wideArgs, Switches *switches)
             *seen = TRUE;
     }
     return valid;
+}
+
+static WCHAR Folded(WCHAR unit)
+{
+    return unit >= 'a' && unit <= 'z' ? (WCHAR)(unit - 'a' + 'A') : unit;
+}
+
+BOOL SameIgnoringCase(const WCHAR *left, const WCHAR *right)
+{
+    for (; *left != 0 && Folded(*left) == Folded(*right); left++, right++)
+        ;
+    return Folded(*left) == Folded(*right);
 }
 
 BOOL IsCopyName(const WCHAR *name)
@@ -156,11 +168,12 @@ static BOOL CopiesFolder(WCHAR *folder)
     UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
     if (length == 0)
         return FALSE;
-    if (length + lstrlenW(kCopies) >= MAX_PATH) {
+    // Room for the folder and any copy's name after it: the search pattern is shorter.
+    if (length + lstrlenW(kInfFolder) + kCopyNameSize > MAX_PATH) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    lstrcatW(folder, WIDE("\\inf\\"));
+    lstrcatW(folder, kInfFolder);
     return TRUE;
 }
 
