@@ -3,8 +3,9 @@
 # make demo       deps, then both jobs of drvplant and a removal in a throwaway Wine prefix
 # make test       deps, then every suite below but bench
 # make unit       unit tests, plain and sanitized
-# make wine       one exe under Wine: ARCH=x86, x64 or arm64 (under an arm64 Debian root
-#                 with qemu, made the first time)
+# make wine       one arch's exes under Wine: ARCH=x86, x64 or arm64 (under an arm64 Debian
+#                 root with qemu, made the first time); Debian 12's Wine 8, or with WINE=10
+#                 Debian 13's Wine 10 (x86 and x64, in a Debian 13 root made the first time)
 #                 Both take CASE=absent: only the cases whose name contains it.
 # make recipes    both halves of the README's batch-file and NSIS recipes under Wine
 # make release    the exes' format, imports, hardening and size; the release archive, rebuilt
@@ -17,6 +18,7 @@
 # Building and installing say one line each; their logs are kept in build/logs.
 
 ARCH ?= x86
+WINE ?= 8
 CASE ?=
 FUZZ_SECONDS ?= 60
 BENCH_DEVICES ?= 500
@@ -44,6 +46,8 @@ test: deps
 	@$(MAKE) --no-print-directory wine ARCH=x86
 	@$(MAKE) --no-print-directory wine ARCH=x64
 	@$(MAKE) --no-print-directory wine ARCH=arm64
+	@$(MAKE) --no-print-directory wine ARCH=x86 WINE=10
+	@$(MAKE) --no-print-directory wine ARCH=x64 WINE=10
 	@$(MAKE) --no-print-directory recipes
 	@$(MAKE) --no-print-directory release
 
@@ -55,8 +59,9 @@ unit:
 
 wine:
 	$(STEP) "Building the $(ARCH) exe and its Wine tests" $(LOGS)/$(ARCH).log tools/build.sh $(ARCH)
-	$(if $(filter arm64,$(ARCH)),$(STEP) "Making the arm64 Debian root with Wine (the first time only)" $(LOGS)/arm64-root.log tools/arm64-root.sh)
-	tests/wine/run.sh build/$(ARCH) '$(CASE)'
+	$(if $(filter arm64,$(ARCH)),$(STEP) "Making the arm64 Debian root with Wine (the first time only)" $(LOGS)/arm64-root.log tools/wine-root.sh arm64)
+	$(if $(filter 10,$(WINE)),$(STEP) "Making the Debian 13 root with Wine 10 (the first time only)" $(LOGS)/wine10-root.log tools/wine-root.sh wine10)
+	tests/wine/run.sh --wine $(WINE) build/$(ARCH) '$(CASE)'
 
 recipes: build
 	$(STEP) "Building the x64 Wine tests" $(LOGS)/x64.log tools/build.sh x64

@@ -73,6 +73,7 @@ typedef struct {
     const wchar_t *loadOrder;
     int wizards, closed;        /* windows open before the run; those it must close */
     int hung;                   /* the wizard's thread reads no messages */
+    enum Gap gap;               /* a Wine's known gap that the outcome falls in */
 } Case;
 
 typedef struct {
@@ -134,10 +135,29 @@ static int InstallKeyExists(void)
     return 1;
 }
 
+/* Wine 10 keeps a driver store beside the published copies, as Windows does. A package
+ * left there without its published copy makes its SetupCopyOEMInfW fail with 2 for the
+ * same INF, so forgetting an install takes the package too. */
+static void ForgetPackages(void)
+{
+    static const wchar_t kStore[] = L"C:\\windows\\system32\\driverstore\\filerepository\\";
+    WIN32_FIND_DATAW found;
+    wchar_t path[MAX_PATH], file[MAX_PATH];
+    HANDLE search = FindFirstFileW(L"C:\\windows\\system32\\driverstore\\filerepository\\test.inf_*", &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        wcscat(wcscpy(path, kStore), found.cFileName);
+        DeleteFileW(wcscat(wcscpy(file, path), L"\\test.inf"));
+        check(RemoveDirectoryW(path), "%ls left in the driver store: error %lu", path, GetLastError());
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+
 void ForgetInstalls(void)
 {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
     DeleteFileW(kOemCopy);
+    ForgetPackages();
 }
 
 /* Files that planted DLLs left in C:\marks when they were loaded, taken away as read so
@@ -224,20 +244,12 @@ static void RunCase(const Case *c)
     check(c->hung || closed == c->closed, "wizards closed: %d, expected %d", closed, c->closed);
     if (c->overrides != NULL)
         ForgetLoadOrder();
-    if (c->output == kOutputToFile)
-        check_bytes(expected.bytes, run.out.bytes, "output");
-    check(run.status == c->status, "status %lu, expected %lu", run.status, c->status);
     /* Nothing may hold a run up: a box nobody sees, a hung window. */
     check(run.milliseconds < 20000, "took %lu ms", run.milliseconds);
     /* A hung wizard costs drvplant's patience of 3 s, and not twice that. */
     if (c->hung)
         check(run.milliseconds < alone.milliseconds + 5000,
               "took %lu ms, %lu ms without the wizard", run.milliseconds, alone.milliseconds);
-    check(run.boxShown == (c->landed == kBox), "box shown: %d", run.boxShown);
-    if (c->landed == kBox) {
-        check_bytes("Error-Install Driver Failed!", run.boxText, "box text");
-        check_bytes(expected.bytes, run.outAtBox.bytes, "output that reached the file before the box");
-    }
     TakeMarks(&marks);
     check_bytes("", marks.bytes, "planted DLLs that were loaded");
     /* Wine's forced update places the INF among the OEM INFs too, so a forced run is told
@@ -246,8 +258,19 @@ static void RunCase(const Case *c)
     int copied = FileHasBytes(kOemCopy, kInf, sizeof kInf - 1);
     if (c->landed != kNotChecked)
         check(forced == (c->landed == kForced), "forced install %s", forced ? "ran" : "did not run");
+
+    BeginGap(c->gap);
+    if (c->output == kOutputToFile)
+        check_bytes(expected.bytes, run.out.bytes, "output");
+    check(run.status == c->status, "status %lu, expected %lu", run.status, c->status);
+    check(run.boxShown == (c->landed == kBox), "box shown: %d", run.boxShown);
+    if (c->landed == kBox) {
+        check_bytes("Error-Install Driver Failed!", run.boxText, "box text");
+        check_bytes(expected.bytes, run.outAtBox.bytes, "output that reached the file before the box");
+    }
     if (c->landed != kNotChecked && c->landed != kForced)
         check(copied == (c->landed == kPreinstalled), "OEM copy %s", copied ? "made" : "not made");
+    EndGap();
 }
 
 static void RunCases(const Case *cases, size_t count)
@@ -399,10 +422,11 @@ static void EnglishCases(void)
         {.name = "inf_path_too_long_for_its_buffer", .commandLine = longLine, USAGE},
         {.name = "forced_onto_the_present_device", .commandLine = FORCING(L"C:\\suite"),
          .directory = L"C:\\elsewhere", FORCED},
-        /* The relative path found beside the current directory is handed on as it is;
-         * Wine's copy refuses it. */
+        /* The relative path found beside the current directory is handed on as it is, and
+         * the copy finds it there. */
         {.name = "no_directory_inf_beside_the_current_one",
-         .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_ABSENT", BOX},
+         .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_ABSENT", PRE_INSTALLED,
+         .gap = kGapRelativeInfCopy},
         {.name = "the_second_id_of_a_device_matches",
          .commandLine = DRVPLANT L" test.inf ROOT\\DRVPLANT_SECOND", .searchId = "ROOT\\DRVPLANT_SECOND",
          .tail = kInstalled, .landed = kForced},

@@ -31,6 +31,20 @@ void SelectCases(const char *group, const char *filter);
 int BeginCase(const char *name);
 void EndCase(void);
 
+/* What a Wine cannot show, as Wine's own tests mark a check todo_wine. The checks made
+ * between BeginGap(gap) and EndGap() are expected to fail under every Wine that the gap
+ * table (gaps.c) names for that gap: each such failure is counted as known, and each such
+ * check that passes fails the run, since the gap has closed and the table must say so.
+ * Under other Wines, and for kNoGap, they are ordinary checks. A case that met a gap
+ * prints "gap" and what cannot be shown, never "ok"; the summary gives the reason. */
+enum Gap { kNoGap, kGapRemovingPublishedCopy, kGapRelativeInfCopy };
+void BeginGap(enum Gap gap);
+void EndGap(void);
+/* The running Wine's version ("8.0"), and whether it has gap, with what it cannot show and
+ * why. */
+const char *WineVersion(void);
+int FindGap(enum Gap gap, const char **what, const char **why);
+
 /* Text that grows: what a program printed, or what a case expects. */
 typedef struct {
     char bytes[65536];

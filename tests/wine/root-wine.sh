@@ -1,0 +1,29 @@
+# Sourced by scripts that run programs under the Wine of one of tools/wine-root.sh's Debian
+# roots. use_root_wine REPO BUILD ROOT puts that root's wine, wineboot, wineserver and
+# winepath first on PATH, with REPO seen at the same path inside the root, so the rest of
+# the script reads as it does for the host's Wine; leave_root_wine takes the mounts away
+# again.
+use_root_wine() {
+    wine_root=$("$1/tools/wine-root.sh" "$3")
+    wine_root_repo=$1
+    mkdir -p "$wine_root$wine_root_repo"
+    mountpoint -q "$wine_root/proc" || mount -t proc proc "$wine_root/proc"
+    mountpoint -q "$wine_root/dev" || mount --bind /dev "$wine_root/dev"
+    mountpoint -q "$wine_root$wine_root_repo" || mount --bind "$wine_root_repo" "$wine_root$wine_root_repo"
+    wrappers="$2/$3-wine"
+    mkdir -p "$wrappers"
+    for tool in wine wineboot wineserver winepath; do
+        cat >"$wrappers/$tool" <<WRAPPER
+#!/bin/sh
+exec chroot "$wine_root" /bin/sh -c 'cd "\$0" 2>/dev/null || cd /; exec env PATH=/usr/bin:/bin "\$@"' "\$PWD" /usr/bin/$tool "\$@"
+WRAPPER
+        chmod +x "$wrappers/$tool"
+    done
+    PATH="$wrappers:$PATH"
+    export PATH
+}
+
+leave_root_wine() {
+    wineserver -k 2>/dev/null || true
+    umount "$wine_root$wine_root_repo" "$wine_root/dev" "$wine_root/proc" 2>/dev/null || true
+}
