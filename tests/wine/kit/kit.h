@@ -36,7 +36,7 @@ void EndCase(void);
  * table (gaps.c) names for that gap: each such failure is counted as known, and each such
  * check that passes fails the run, since the gap has closed and the table must say so.
  * Under other Wines, and for kNoGap, they are ordinary checks. A case that met a gap
- * prints "gap" and what cannot be shown, never "ok"; the summary gives the reason. */
+ * prints "gap", what cannot be shown and why, never "ok". */
 enum Gap { kNoGap, kGapRemovingPublishedCopy, kGapRelativeInfCopy };
 void BeginGap(enum Gap gap);
 void EndGap(void);
