@@ -27,7 +27,7 @@ if [ -n "$root" ]; then
     use_root_wine "$(cd "$here/../.." && pwd)" "$build" $root
     trap leave_root_wine EXIT
 fi
-echo "$arch exes under $(wine --version)"
+echo "$arch exes under $(wine --version 2>/dev/null)"
 status=0 matched=
 # run LOCALE PROGRAM [ARGUMENT...]: one of the suite's programs, with the case filter last.
 # Status 3 (kNoCaseMatched in the kit): the filter matched none of its cases. A program that
