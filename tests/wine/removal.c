@@ -96,7 +96,7 @@ static void RunRemoval(const Removal *c)
         TextAppend(&expected, "\r\n");
     }
     TextAppend(&expected, c->tail != NULL ? c->tail : "");
-    int left = GetFileAttributesW(wcscat(wcscpy(other, kInfFolder), copy)) != INVALID_FILE_ATTRIBUTES;
+    int left = copied && GetFileAttributesW(wcscat(wcscpy(other, kInfFolder), copy)) != INVALID_FILE_ATTRIBUTES;
     /* Once taken out, there is nothing left to take. */
     if (copied)
         Run(folder, L"drvremove.exe", c->arguments, &again);

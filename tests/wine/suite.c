@@ -143,7 +143,7 @@ static void ForgetPackages(void)
     static const wchar_t kStore[] = L"C:\\windows\\system32\\driverstore\\filerepository\\";
     WIN32_FIND_DATAW found;
     wchar_t path[MAX_PATH], file[MAX_PATH];
-    HANDLE search = FindFirstFileW(L"C:\\windows\\system32\\driverstore\\filerepository\\test.inf_*", &found);
+    HANDLE search = FindFirstFileW(wcscat(wcscpy(path, kStore), L"test.inf_*"), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
         wcscat(wcscpy(path, kStore), found.cFileName);
         DeleteFileW(wcscat(wcscpy(file, path), L"\\test.inf"));
