@@ -7,8 +7,9 @@
 // Holds the composed INF path with its terminator, in UTF-16 units.
 enum { kInfPathSize = 1024 };
 
-// The directory of program (up to its last backslash) followed by infFile. FALSE when
-// the result would not fit kInfPathSize units.
+// The directory of program (up to its last backslash) followed by infFile, made a full
+// path (the current folder before a relative one, .\ and ..\ folded). FALSE when that
+// cannot be had or would not fit kInfPathSize units.
 BOOL ComposeInfPath(const WCHAR *program, const WCHAR *infFile, WCHAR *path);
 
 // printf of format with up to two strings, to standard output, leaving the last error

@@ -2,6 +2,7 @@
 
 BOOL ComposeInfPath(const WCHAR *program, const WCHAR *infFile, WCHAR *path)
 {
+    WCHAR composed[kInfPathSize];
     // In UTF-16 a backslash is one unit that no other character contains.
     int directory = 0;
     for (int at = 0; program[at] != 0; at++)
@@ -9,7 +10,10 @@ BOOL ComposeInfPath(const WCHAR *program, const WCHAR *infFile, WCHAR *path)
             directory = at + 1;
     if (directory + lstrlenW(infFile) >= kInfPathSize)
         return FALSE;
-    lstrcpynW(path, program, directory + 1);
-    lstrcatW(path, infFile);
-    return TRUE;
+    lstrcpynW(composed, program, directory + 1);
+    lstrcatW(composed, infFile);
+    // Windows takes an INF by its full path: given a relative one, the copy refuses it and
+    // the forced update installs nothing, yet may answer success.
+    DWORD length = GetFullPathNameW(composed, kInfPathSize, path, NULL);
+    return length != 0 && length < kInfPathSize;
 }

@@ -54,15 +54,22 @@ static int Install(const WCHAR *infPath, const char *hardwareId, const WCHAR *wi
 {
     int status = kFailed;
     BOOL rebootRequired = FALSE;
+    BOOL seen = BoxCanBeSeen();
+    DWORD updateFlags = INSTALLFLAG_FORCE;
+    // Nor can anybody answer Windows' own prompts there (an untrusted publisher's, say):
+    // they must fail the run rather than hold it. A person who sees the run may answer.
+    if (!seen) {
+        SetupSetNonInteractiveMode(TRUE);
+        updateFlags |= INSTALLFLAG_NONINTERACTIVE;
+    }
     if (FindPresentDevice(hardwareId)) {
-        if (UpdateDriverForPlugAndPlayDevicesW(NULL, wideId, infPath, INSTALLFLAG_FORCE,
-                                               &rebootRequired))
+        if (UpdateDriverForPlugAndPlayDevicesW(NULL, wideId, infPath, updateFlags, &rebootRequired))
             status = rebootRequired ? kInstalledRestartNeeded : kInstalled;
         else
             ReportFailure(kForceLabel);
-    } else if (SetupCopyOEMInfW(infPath, NULL, SPOST_PATH, 0, NULL, MAX_PATH, NULL, NULL)) {
+    } else if (SetupCopyOEMInfW(infPath, NULL, SPOST_PATH, 0, NULL, 0, NULL, NULL)) {
         status = kInstalled;
-    } else if (BoxCanBeSeen()) {
+    } else if (seen) {
         // The caller's log should hold the lines while the box waits for a person.
         FlushOutput();
         MessageBoxA(NULL, kInstallFailed, "Warning", MB_OK);

@@ -1,7 +1,5 @@
 #include "installer/installer.h"
 
-enum Verdict { kLacksId, kCarriesId, kUnreadable };
-
 // Prints each ID as stored, upper-cases it in place and compares; stops at the first
 // empty string, at end, or at a match.
 static BOOL ListHoldsId(char *list, const char *end, const char *hardwareId)
@@ -28,9 +26,11 @@ static BYTE *AllocateIdBlock(DWORD size)
     return (BYTE *)LocalAlloc(LPTR, (SIZE_T)size + 1);
 }
 
-static enum Verdict CheckDevice(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId)
+// A device whose IDs cannot be read (one unplugged during the walk, say) is reported and
+// passed over: it must not hide the devices after it.
+static BOOL CarriesId(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId)
 {
-    enum Verdict verdict = kLacksId;
+    BOOL carries = FALSE;
     BYTE *ids = NULL;
     DWORD given = 0;
     DWORD required = 0;
@@ -49,15 +49,13 @@ static enum Verdict CheckDevice(HDEVINFO set, SP_DEVINFO_DATA *device, const cha
     }
     if (read) {
         // Without data (ids still NULL) there is nothing to compare.
-        if (ids != NULL &&
-            ListHoldsId((char *)ids, (char *)ids + (required < given ? required : given), hardwareId))
-            verdict = kCarriesId;
+        carries = ids != NULL &&
+                  ListHoldsId((char *)ids, (char *)ids + (required < given ? required : given), hardwareId);
     } else if (GetLastError() != ERROR_INVALID_DATA) { // a device without IDs is passed over
-        verdict = kUnreadable;
         ReportFailure(kReadIdsLabel);
     }
     LocalFree(ids);
-    return verdict;
+    return carries;
 }
 
 BOOL FindPresentDevice(const char *hardwareId)
@@ -67,19 +65,19 @@ BOOL FindPresentDevice(const char *hardwareId)
         return ReportFailure(kListDevicesLabel);
     PrintKeepingLastError("Search for Device ID: [%s]\n", hardwareId);
 
-    enum Verdict verdict = kLacksId;
+    BOOL found = FALSE;
     SP_DEVINFO_DATA device;
     device.cbSize = sizeof device;
-    for (DWORD index = 0; verdict == kLacksId && SetupDiEnumDeviceInfo(set, index, &device); index++)
-        verdict = CheckDevice(set, &device, hardwareId);
+    for (DWORD index = 0; !found && SetupDiEnumDeviceInfo(set, index, &device); index++)
+        found = CarriesId(set, &device, hardwareId);
     // Wine leaves the sizing read's 122 behind a successful read; a match is a match.
-    if (verdict == kCarriesId)
+    if (found)
         SetLastError(ERROR_SUCCESS);
-    if (verdict == kLacksId && GetLastError() != ERROR_SUCCESS)
+    else if (GetLastError() != ERROR_SUCCESS)
         ReportFailure(kNextDeviceLabel);
 
     DWORD code = GetLastError();
     SetupDiDestroyDeviceInfoList(set);
     SetLastError(code);
-    return verdict == kCarriesId;
+    return found;
 }

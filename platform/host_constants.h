@@ -52,7 +52,6 @@
     X(DIGCF_DEVICEINTERFACE, 0x00000010)       \
     X(SPDRP_HARDWAREID, 0x00000001)            \
     X(SPOST_PATH, 1)                           \
-    X(SPOST_NONE, 0)                           \
     X(SPOST_URL, 2)                            \
     X(INSTALLFLAG_FORCE, 0x00000001)           \
     X(INSTALLFLAG_READONLY, 0x00000002)        \
@@ -65,6 +64,7 @@
     X(ERROR_KEY_DOES_NOT_EXIST, 0xE0000204u)   \
     X(ERROR_IN_WOW64, 0xE0000235u)             \
     X(ERROR_INF_IN_USE_BY_DEVICES, 0xE000023Du) \
+    X(ERROR_AUTHENTICODE_TRUST_NOT_ESTABLISHED, 0xE0000242u) \
     X(GENERIC_READ, 0x80000000u)               \
     X(FILE_SHARE_READ, 0x00000001)             \
     X(OPEN_EXISTING, 3)                        \
@@ -76,6 +76,7 @@
     X(DI_REMOVEDEVICE_GLOBAL, 0x00000001)      \
     X(DI_NEEDRESTART, 0x00000080)              \
     X(DI_NEEDREBOOT, 0x00000100)               \
+    X(DI_QUIETINSTALL, 0x00800000)             \
     X(INFINFO_INF_NAME_IS_ABSOLUTE, 2)         \
     X(INF_STYLE_WIN4, 0x00000002)              \
     X(SUOI_FORCEDELETE, 0x00000001)

@@ -30,6 +30,8 @@
        DWORD size, PDWORD requiredSize),                                                      \
       (set, device, property, type, buffer, size, requiredSize))                              \
     X(setupapi, BOOL, SetupDiDestroyDeviceInfoList, FALSE, (HDEVINFO set), (set))             \
+    /* Answers the mode it had; FALSE is also what a DLL that cannot be had gives. */        \
+    X(setupapi, BOOL, SetupSetNonInteractiveMode, FALSE, (BOOL nonInteractive), (nonInteractive)) \
     X(setupapi, BOOL, SetupCopyOEMInfW, FALSE,                                                \
       (LPCWSTR source, LPCWSTR mediaLocation, DWORD mediaType, DWORD copyStyle,               \
        LPWSTR destination, DWORD destinationSize, PDWORD requiredSize,                        \
@@ -46,6 +48,9 @@
     X(setupapi, BOOL, SetupDiCallClassInstaller, FALSE,                                       \
       (DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA device), (function, set, device)) \
     X(setupapi, BOOL, SetupDiGetDeviceInstallParamsW, FALSE,                                  \
+      (HDEVINFO set, PSP_DEVINFO_DATA device, PSP_DEVINSTALL_PARAMS_W params),                \
+      (set, device, params))                                                                  \
+    X(setupapi, BOOL, SetupDiSetDeviceInstallParamsW, FALSE,                                  \
       (HDEVINFO set, PSP_DEVINFO_DATA device, PSP_DEVINSTALL_PARAMS_W params),                \
       (set, device, params))                                                                  \
     X(setupapi, BOOL, SetupGetInfInformationW, FALSE,                                         \
@@ -90,6 +95,8 @@
       (LPCWSTR path, LPWIN32_FIND_DATAW found), (path, found))                                \
     X(kernel32, BOOL, FindNextFileW, FALSE, (HANDLE search, LPWIN32_FIND_DATAW found),        \
       (search, found))                                                                        \
+    X(kernel32, DWORD, GetFullPathNameW, 0,                                                   \
+      (LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR *filePart), (name, size, buffer, filePart)) \
     X(kernel32, UINT, GetSystemWindowsDirectoryW, 0, (LPWSTR buffer, UINT size), (buffer, size)) \
     X(kernel32, HANDLE, CreateFileW, INVALID_HANDLE_VALUE,                                    \
       (LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,              \

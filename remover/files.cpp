@@ -39,7 +39,9 @@ BOOL ReadIdentity(const WCHAR *path, Identity *identity)
         return FALSE;
     BOOL read = ReadVersionValue(inf, WIDE("Provider"), identity->provider, 128) &&
                 ReadVersionValue(inf, WIDE("ClassGuid"), identity->classGuid, 40);
+    DWORD code = GetLastError();
     SetupCloseInfFile(inf);
+    SetLastError(code);
     return read;
 }
 

@@ -21,10 +21,11 @@ struct Package {
     Identity identity;
 };
 
-// Everything after INF_File: each switch once, in any case.
+// Everything after INF_File: each switch once, in any case. An empty INF_File names no
+// package, and would match every empty copy.
 static BOOL ReadSwitches(int count, WCHAR **wideArgs, Switches *switches)
 {
-    BOOL valid = count >= 2 && count <= 4;
+    BOOL valid = count >= 2 && count <= 4 && wideArgs[1][0] != 0;
     switches->everyVersion = switches->force = FALSE;
     for (int i = 2; valid && i < count; i++) {
         BOOL *seen = SameIgnoringCase(wideArgs[i], kEveryVersion) ? &switches->everyVersion
@@ -190,7 +191,15 @@ static void RemoveCopies(const Package *package, BOOL force, Outcome *outcome)
     for (int i = 0; i < count; i++) {
         const WCHAR *name = list + i * kCopyNameSize;
         NameAsLabel(name, label);
-        if (RemoveCopy(folder, name, force, &outcome->restart))
+        DWORD deviceFailure;
+        BOOL removed = RemoveCopy(folder, name, force, &outcome->restart, &deviceFailure);
+        DWORD code = GetLastError();
+        if (deviceFailure != ERROR_SUCCESS) {
+            SetLastError(deviceFailure);
+            Failed(outcome, label);
+            SetLastError(code);
+        }
+        if (removed)
             PrintKeepingLastError("Removed %s\n", label);
         else
             Failed(outcome, label);
@@ -215,6 +224,9 @@ static int RemovePackage(const WCHAR *infPath, const WIN32_FIND_DATAW *found, co
         return (int)outcome.firstFailure;
     }
     package.identified = switches->everyVersion && ReadIdentity(infPath, &package.identity);
+    // Without its identity no other version can be told; the exact copies still can.
+    if (switches->everyVersion && !package.identified)
+        Failed(&outcome, label);
     RemoveCopies(&package, switches->force, &outcome);
     LocalFree(package.bytes);
     if (!outcome.matched && outcome.firstFailure == 0)
@@ -233,6 +245,8 @@ int RemoveMain(int count, char **args, WCHAR **wideArgs)
     WIN32_FIND_DATAW found;
     int status = kRemovalUsage;
     HANDLE search = INVALID_HANDLE_VALUE;
+    // Nobody may be there to answer what SetupAPI would ask: it must fail instead.
+    SetupSetNonInteractiveMode(TRUE);
     if (!ReadSwitches(count, wideArgs, &switches) || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {
         PrintKeepingLastError("%s", kUsageLine);
     } else if ((search = FindFirstFileW(infPath, &found)) == INVALID_HANDLE_VALUE) {

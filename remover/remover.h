@@ -39,5 +39,7 @@ BOOL ReadOriginalName(const WCHAR *path, WCHAR *name);
 
 // Removes the published copy name in folder (which ends in a backslash), and on older
 // Windows the devices installed from it first. FALSE with the last error when it stays;
-// restart is set when Windows asks for one.
-BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restart);
+// restart is set when Windows asks for one. deviceFailure is the code of a device that
+// could not be removed where forcing went on to the copy all the same; else 0.
+BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restart,
+                DWORD *deviceFailure);

@@ -20,63 +20,91 @@ static BOOL InstalledFrom(HDEVINFO set, SP_DEVINFO_DATA *device, const WCHAR *na
     return from;
 }
 
-// Removed from every hardware profile.
+// Failures that forcing cannot mend: a 32-bit process on 64-bit Windows, and a caller
+// without the rights.
+static BOOL ForcingCanMend(DWORD code)
+{
+    return code != ERROR_IN_WOW64 && code != ERROR_ACCESS_DENIED;
+}
+
+// Removed from every hardware profile, quietly: a class installer may otherwise show a
+// message of its own, which nobody may be there to answer.
 static BOOL RemoveDevice(HDEVINFO set, SP_DEVINFO_DATA *device, BOOL *restart)
 {
     SP_REMOVEDEVICE_PARAMS params;
     SP_DEVINSTALL_PARAMS_W install;
+    BOOL removed = FALSE;
     params.ClassInstallHeader.cbSize = sizeof params.ClassInstallHeader;
     params.ClassInstallHeader.InstallFunction = DIF_REMOVE;
     params.Scope = DI_REMOVEDEVICE_GLOBAL;
     params.HwProfile = 0;
     install.cbSize = sizeof install;
-    // Without them DIF_REMOVE removes globally all the same, which is why Wine 8, whose
-    // SetupDiSetClassInstallParamsW is a stub answering FALSE, still removes the device.
-    SetupDiSetClassInstallParamsW(set, device, &params.ClassInstallHeader, sizeof params);
-    if (!SetupDiCallClassInstaller(DIF_REMOVE, set, device))
-        return FALSE;
+    // Without the class parameters DIF_REMOVE removes globally all the same, which is why
+    // Wine 8, whose SetupDiSetClassInstallParamsW is a stub answering FALSE, still removes
+    // the device.
+    if (SetupDiGetDeviceInstallParamsW(set, device, &install)) {
+        install.Flags |= DI_QUIETINSTALL;
+        if (SetupDiSetDeviceInstallParamsW(set, device, &install)) {
+            SetupDiSetClassInstallParamsW(set, device, &params.ClassInstallHeader, sizeof params);
+            removed = SetupDiCallClassInstaller(DIF_REMOVE, set, device);
+        }
+    }
     // Wine takes the removed device out of the set, and its parameters with it: no
     // restart was asked for then.
-    if (SetupDiGetDeviceInstallParamsW(set, device, &install) &&
+    if (removed && SetupDiGetDeviceInstallParamsW(set, device, &install) &&
         (install.Flags & (DI_NEEDREBOOT | DI_NEEDRESTART)) != 0)
         *restart = TRUE;
-    return TRUE;
+    return removed;
 }
 
 // Every device, present or not, whose driver came from the copy. The set is walked from
-// its end, so that a removal cannot move a device not yet seen.
-static BOOL RemoveDevicesOf(const WCHAR *name, BOOL *restart)
+// its end, so that a removal cannot move a device not yet seen. Forced, the walk goes on
+// past a device that stays; FALSE with the first failure's code.
+static BOOL RemoveDevicesOf(const WCHAR *name, BOOL force, BOOL *restart)
 {
     SP_DEVINFO_DATA device;
-    DWORD count = 0;
-    BOOL removed;
+    DWORD count = 0, failure = ERROR_SUCCESS;
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_ALLCLASSES);
     if (set == INVALID_HANDLE_VALUE)
         return FALSE;
     device.cbSize = sizeof device;
     while (SetupDiEnumDeviceInfo(set, count, &device))
         count++;
-    removed = GetLastError() == ERROR_NO_MORE_ITEMS;
-    for (DWORD index = count; removed && index-- > 0;)
-        removed = SetupDiEnumDeviceInfo(set, index, &device) &&
-                  (!InstalledFrom(set, &device, name) || RemoveDevice(set, &device, restart));
-    DWORD code = GetLastError();
+    if (GetLastError() != ERROR_NO_MORE_ITEMS)
+        failure = GetLastError();
+    for (DWORD index = count; (failure == ERROR_SUCCESS || force) && index-- > 0;)
+        if (!(SetupDiEnumDeviceInfo(set, index, &device) &&
+              (!InstalledFrom(set, &device, name) || RemoveDevice(set, &device, restart))) &&
+            failure == ERROR_SUCCESS)
+            failure = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_FUNCTION;
     SetupDiDestroyDeviceInfoList(set);
-    SetLastError(code);
-    return removed;
+    SetLastError(failure);
+    return failure == ERROR_SUCCESS;
 }
 
-BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restart)
+BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restart,
+                DWORD *deviceFailure)
 {
     WCHAR path[MAX_PATH];
     BOOL needed = FALSE, removed;
+    *deviceFailure = ERROR_SUCCESS;
     lstrcpynW(path, folder, MAX_PATH);
     lstrcatW(path, name);
     // Windows 10 1703 and later move each device to its next-best driver themselves.
     removed = DiUninstallDriverW(NULL, path, 0, &needed);
-    if (!removed && (GetLastError() == ERROR_PROC_NOT_FOUND || GetLastError() == ERROR_MOD_NOT_FOUND))
-        removed = RemoveDevicesOf(name, &needed) &&
-                  SetupUninstallOEMInfW(name, force ? SUOI_FORCEDELETE : 0, NULL);
+    DWORD code = GetLastError();
+    if (!removed && (code == ERROR_PROC_NOT_FOUND || code == ERROR_MOD_NOT_FOUND)) {
+        // Older Windows: the devices first. Forced, one that stays does not keep the copy,
+        // and is reported all the same.
+        BOOL devicesGone = RemoveDevicesOf(name, force, &needed);
+        if (!devicesGone && force && ForcingCanMend(GetLastError()))
+            *deviceFailure = GetLastError();
+        if (devicesGone || *deviceFailure != ERROR_SUCCESS)
+            removed = SetupUninstallOEMInfW(name, force ? SUOI_FORCEDELETE : 0, NULL);
+    } else if (!removed && force && ForcingCanMend(code)) {
+        // A package Windows holds as still in use by the system goes when forced.
+        removed = SetupUninstallOEMInfW(name, SUOI_FORCEDELETE, NULL);
+    }
     if (needed)
         *restart = TRUE;
     return removed;

@@ -117,8 +117,8 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
     require(updates + copies <= 1, "more than one installation");
     require(w.boxes.size() <= 1 && (w.boxes.empty() || (copies == 1 && !installed)),
             "a box without a failed pre-installation");
-    require(w.boxes.empty() || w.stationVisible || !stationAnswered,
-            "a box on a window station that nobody sees");
+    require((w.boxes.empty() && w.prompts.empty()) || w.stationVisible || !stationAnswered,
+            "a box or prompt on a window station that nobody sees");
     require(w.boxes.empty() || w.boxes[0].outputDelivered == w.out, "lines held back behind the box");
     require(w.closed.size() <= 1, "more than one window closed");
     // Windows counts a window as hung after five seconds; nobody should wait longer on one.
@@ -171,8 +171,9 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
         broken.push_back("asked the stand-in for what it does not model: " + what);
     if (!Unreleased(w).empty())
         broken.push_back(Unreleased(w));
-    require(CallsMade(w, Op::MessageBoxA) + CallsMade(w, Op::FindWindowW) + CallsMade(w, Op::SendMessageTimeoutA) == 0,
-            "a box or a window touched");
+    require(CallsMade(w, Op::MessageBoxA) + CallsMade(w, Op::FindWindowW) + CallsMade(w, Op::SendMessageTimeoutA) == 0 &&
+                w.prompts.empty(),
+            "a box, prompt or window touched");
     std::string inf = w.args.size() > 1 && w.files.count(InfFileOf(w)) ? w.files.at(InfFileOf(w)) : "";
     for (const auto &gone : w.deleted) {
         require(IsCopyPath(w, gone.first), "deleted a file that is no published copy");

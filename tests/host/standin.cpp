@@ -209,6 +209,50 @@ LPWSTR lstrcatW(LPWSTR destination, LPCWSTR source)
     return destination;
 }
 
+// What a path names in full, as the system resolves it: against the current folder (or its
+// drive), with / as \ and . and .. folded.
+static std::u16string FullPath(std::u16string path)
+{
+    std::replace(path.begin(), path.end(), u'/', u'\\');
+    const std::u16string &current = world->currentFolder;
+    std::u16string root = current.substr(0, 2), rest;
+    if (path.compare(0, 2, u"\\\\") == 0) {
+        size_t share = path.find(u'\\', path.find(u'\\', 2) + 1);
+        root = path.substr(0, share);
+        rest = share == std::u16string::npos ? u"" : path.substr(share);
+    } else if (path.size() >= 2 && path[1] == u':') {
+        root = path.substr(0, 2);
+        rest = path.substr(2);
+        if (rest.empty() || rest[0] != u'\\')
+            rest = (Folded(root) == Folded(current.substr(0, 2)) ? current.substr(2) : u"") + u"\\" + rest;
+    } else {
+        rest = (path.empty() || path[0] != u'\\' ? current.substr(2) + u"\\" : u"") + path;
+    }
+    std::vector<std::u16string> parts;
+    for (size_t at = 0; at <= rest.size();) {
+        size_t end = std::min(rest.find(u'\\', at), rest.size());
+        std::u16string part = rest.substr(at, end - at);
+        if (part == u"..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != u".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::u16string full = root;
+    for (const std::u16string &part : parts)
+        full += u"\\" + part;
+    return parts.empty() || rest.back() == u'\\' ? full + u"\\" : full;
+}
+
+// The SDK's INF parameters are full paths; Windows refuses a relative one (Wine's own
+// test_SetupCopyOEMInf, run on Windows, expects ERROR_FILE_NOT_FOUND). Wine 10 takes it.
+static bool IsFullPath(const std::u16string &path)
+{
+    return path.compare(0, 2, u"\\\\") == 0 || (path.size() >= 3 && path[1] == u':' && path[2] == u'\\');
+}
+
 // File names compare without regard to case; * and ? are the search's wildcards.
 static bool NameMatches(const char16_t *pattern, const char16_t *name)
 {
@@ -343,7 +387,7 @@ static void GiveFound(LPWIN32_FIND_DATAW found)
 static HANDLE FindFirstFileW(LPCWSTR path, LPWIN32_FIND_DATAW found)
 {
     world->searchedPaths.push_back(path);
-    std::vector<std::u16string> matches = FilesMatching(path);
+    std::vector<std::u16string> matches = FilesMatching(FullPath(path));
     if (matches.empty()) {
         world->lastError = ERROR_FILE_NOT_FOUND;
         return INVALID_HANDLE_VALUE;
@@ -364,6 +408,20 @@ static BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found)
         return Fail(ERROR_NO_MORE_FILES);
     GiveFound(found);
     return TRUE;
+}
+
+// The room it needs, terminator included, when buffer is too small; else the length.
+static DWORD GetFullPathNameW(LPCWSTR name, DWORD size, LPWSTR buffer, LPWSTR *filePart)
+{
+    if (name == NULL || *name == 0)
+        return Fail(ERROR_INVALID_NAME);
+    std::u16string full = FullPath(name);
+    if (size <= full.size() || buffer == NULL)
+        return (DWORD)full.size() + 1;
+    lstrcpynW(buffer, full.c_str(), (int)size);
+    if (filePart)
+        *filePart = full.back() == u'\\' ? NULL : buffer + full.rfind(u'\\') + 1;
+    return (DWORD)full.size();
 }
 
 static HWND FindWindowW(LPCWSTR className, LPCWSTR title)
@@ -510,6 +568,25 @@ static BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
     return Succeed();
 }
 
+static BOOL SetupSetNonInteractiveMode(BOOL nonInteractive)
+{
+    BOOL was = world->nonInteractive;
+    world->nonInteractive = nonInteractive != FALSE;
+    return was;
+}
+
+// Windows asks whether to trust a publisher it does not know yet; where it may not ask,
+// the installation fails instead. A person who sees the question answers it.
+static BOOL PublisherTrusted(bool mayAsk)
+{
+    if (!world->publisherUntrusted)
+        return TRUE;
+    if (!mayAsk)
+        return Fail(ERROR_AUTHENTICODE_TRUST_NOT_ESTABLISHED);
+    world->prompts.push_back("Would you like to install this device software?");
+    return TRUE;
+}
+
 // Windows reuses a published copy of the same bytes, else names a new one oemN.inf.
 static std::u16string Publish(const std::u16string &source)
 {
@@ -529,12 +606,15 @@ static BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR, DWORD mediaType, DWORD cop
                              LPWSTR destination, DWORD destinationSize, PDWORD requiredSize,
                              LPWSTR *destinationComponent)
 {
-    if (source == NULL || mediaType > SPOST_URL)
+    // The SDK: the size is "zero if the buffer is not specified".
+    if (source == NULL || mediaType > SPOST_URL || (destination == NULL && destinationSize != 0))
         return Fail(ERROR_INVALID_PARAMETER);
     if (copyStyle != 0)
         return Unmodelled("SetupCopyOEMInfW with copy styles"), FALSE;
-    if (world->files.count(source) == 0)
+    if (!IsFullPath(source) || world->files.count(source) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);
+    if (!PublisherTrusted(!world->nonInteractive))
+        return FALSE;
     std::u16string published = Publish(source);
     world->copies.push_back(source);
     if (requiredSize)
@@ -580,12 +660,16 @@ static BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR
                                                DWORD flags, PBOOL rebootRequired)
 {
     const DWORD known = INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE;
-    if (hardwareId == NULL || infPath == NULL || (flags & ~known) != 0)
+    if ((flags & ~known) != 0)
+        return Fail(ERROR_INVALID_FLAGS);
+    if (hardwareId == NULL || infPath == NULL)
         return Fail(ERROR_INVALID_PARAMETER);
-    if (world->files.count(infPath) == 0)
+    if (!IsFullPath(infPath) || world->files.count(infPath) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);
     if (!PresentDeviceCarries(hardwareId))
         return Fail(ERROR_NO_SUCH_DEVINST);
+    if (!PublisherTrusted((flags & INSTALLFLAG_NONINTERACTIVE) == 0))
+        return FALSE;
     std::u16string published = Publish(infPath);
     for (Device &device : world->devices)
         if (device.present && DeviceCarries(device, hardwareId))
@@ -611,7 +695,7 @@ static HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUT
 {
     if (access != GENERIC_READ || disposition != OPEN_EXISTING)
         return Unmodelled("CreateFileW other than to read an existing file"), INVALID_HANDLE_VALUE;
-    std::u16string name(path);
+    std::u16string name = FullPath(path);
     if (name.find_first_of(u"*?") != std::u16string::npos)
         return Fail(ERROR_INVALID_NAME), INVALID_HANDLE_VALUE;
     if (world->files.count(name) == 0)
@@ -712,6 +796,9 @@ static BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DE
     auto scope = world->removalScopes.find(device->DevInst);
     if (function != DIF_REMOVE || (scope != world->removalScopes.end() && scope->second != DI_REMOVEDEVICE_GLOBAL))
         return Unmodelled("class installer functions other than a global DIF_REMOVE"), FALSE;
+    // The WDK's DIF_REMOVE page: without DI_QUIETINSTALL a class installer may show UI.
+    if ((world->installFlags[device->DevInst] & DI_QUIETINSTALL) == 0)
+        world->prompts.push_back("a class installer's message");
     stored->removed = true;
     stored->present = false;
     stored->infPath.clear();
@@ -729,7 +816,20 @@ static BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device
         return Fail(ERROR_INVALID_USER_BUFFER);
     if (std::count(world->setMembers.begin(), world->setMembers.end(), device->DevInst) == 0)
         return Fail(ERROR_NO_SUCH_DEVINST);
-    params->Flags = stored->removed && world->removalNeedsRestart ? DI_NEEDREBOOT : 0;
+    params->Flags = world->installFlags[device->DevInst] |
+                    (stored->removed && world->removalNeedsRestart ? DI_NEEDREBOOT : 0);
+    return Succeed();
+}
+
+static BOOL SetupDiSetDeviceInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device, PSP_DEVINSTALL_PARAMS_W params)
+{
+    if (DeviceOf(set, device) == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (params == NULL || params->cbSize != sizeof *params)
+        return Fail(ERROR_INVALID_USER_BUFFER);
+    if ((params->Flags & ~(DI_QUIETINSTALL | DI_NEEDREBOOT | DI_NEEDRESTART)) != 0)
+        return Unmodelled("device install flags other than DI_QUIETINSTALL"), FALSE;
+    world->installFlags[device->DevInst] = params->Flags;
     return Succeed();
 }
 
@@ -776,11 +876,14 @@ static HINF SetupOpenInfFileW(LPCWSTR name, LPCWSTR infClass, DWORD style, PUINT
 {
     if (infClass != NULL || (style & INF_STYLE_WIN4) == 0)
         return Unmodelled("SetupOpenInfFileW other than of any Windows 4 INF"), INVALID_HANDLE_VALUE;
-    if (world->files.count(name) == 0)
+    // The SDK: a name without a folder is sought in %windir%\inf, not the current folder.
+    std::u16string path(name);
+    path = path.find(u'\\') == std::u16string::npos ? InfFolder() + path : FullPath(path);
+    if (world->files.count(path) == 0)
         return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
     static uintptr_t next = 0x1f0;
     HINF inf = (HINF)++next;
-    world->openInfs[inf] = name;
+    world->openInfs[inf] = path;
     return inf;
 }
 
@@ -865,7 +968,9 @@ static bool CopyInUse(const std::u16string &name)
 // Refused while a device still uses the copy, unless forced.
 static BOOL SetupUninstallOEMInfW(LPCWSTR name, DWORD flags, PVOID reserved)
 {
-    if (name == NULL || reserved != NULL || (flags & ~SUOI_FORCEDELETE) != 0)
+    if ((flags & ~SUOI_FORCEDELETE) != 0)
+        return Fail(ERROR_INVALID_FLAGS);
+    if (name == NULL || reserved != NULL)
         return Fail(ERROR_INVALID_PARAMETER);
     std::u16string file(name);
     if (file.find(u'\\') != std::u16string::npos)
@@ -887,8 +992,11 @@ static BOOL DiUninstallDriverW(HWND, LPCWSTR infPath, DWORD flags, PBOOL needReb
     if (infPath == NULL || flags != 0)
         return Unmodelled("DiUninstallDriverW with flags"), FALSE;
     std::u16string path(infPath);
-    if (world->files.count(path) == 0)
+    if (!IsFullPath(path) || world->files.count(path) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);
+    // Windows 10 can hold a package as still in use by the system.
+    if (world->packageHeldBySystem)
+        return Fail(ERROR_INF_IN_USE_BY_DEVICES);
     std::u16string name = path.substr(path.rfind(u'\\') + 1);
     for (Device &device : world->devices)
         if (Folded(device.infPath) == Folded(name))

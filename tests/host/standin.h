@@ -96,6 +96,9 @@ struct World {
     BOOL rebootRequired = FALSE;        // what a driver update answers
     bool stationVisible = true; // false: a service's window station, which nobody sees
     std::u16string windowsFolder = u"C:\\Windows";
+    std::u16string currentFolder = u"C:\\tools"; // the INF's, as a user who cds there has it
+    bool publisherUntrusted = false;  // the INF's signer, whom Windows would ask about
+    bool packageHeldBySystem = false; // DiUninstallDriverW's "still in use by system"
     // Windows 10 1703 and later: newdev has DiUninstallDriverW.
     bool driverUninstallKnown = false;
     bool removalNeedsRestart = false;         // what removing a device or package answers
@@ -115,6 +118,9 @@ struct World {
     bool restartAsked = false;         // by an update that was made
     std::vector<std::u16string> copies; // sources placed among the OEM INFs
     std::vector<Box> boxes;
+    std::vector<std::string> prompts; // Windows' own dialogs that a run brought up
+    bool nonInteractive = false;      // SetupAPI's mode, as SetupSetNonInteractiveMode left it
+    std::map<DWORD, DWORD> installFlags; // SetupDiSetDeviceInstallParamsW's, by device
     std::map<Op, unsigned> calls;
     std::vector<Call> journal;
     std::vector<std::string> unmodelled; // what a program asked for that this does not model

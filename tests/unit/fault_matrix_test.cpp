@@ -26,6 +26,9 @@ enum Consequence {
     kReportThenCopy, // the failure reported under label; the INF pre-installed
     kSilentThenCopy, // a failure without a code leaves nothing to report; pre-installed
     kDeviceSkipped,  // as if that device had no hardware IDs
+    kReportThenNextDevice, // the failure reported under label where that device's lines were;
+                           // the walk goes on as if it had no hardware IDs
+    kUsageLine,      // the usage line; status 2
     kReportAndFail,  // the failure reported under label; status 2
     kBox,            // the box; status 2
     kCodeNotText,    // as if the system had no text for the code that report carries
@@ -56,9 +59,12 @@ static const FaultRow kRows[] = {
     {Op::SetupDiGetDeviceRegistryPropertyA,
      {ERROR_ACCESS_DENIED, ERROR_INVALID_HANDLE, ERROR_NOT_ENOUGH_MEMORY, ERROR_INSUFFICIENT_BUFFER,
       kInvalidRegProperty, kNoSuchDevinst},
-     kReportThenCopy, kReadIdsLabel},
+     kReportThenNextDevice, kReadIdsLabel},
     {Op::SetupDiGetDeviceRegistryPropertyA, {ERROR_INVALID_DATA}, kDeviceSkipped, ""},
-    {Op::LocalAlloc, {ERROR_NOT_ENOUGH_MEMORY}, kReportThenCopy, kReadIdsLabel},
+    {Op::LocalAlloc, {ERROR_NOT_ENOUGH_MEMORY}, kReportThenNextDevice, kReadIdsLabel},
+    {Op::GetFullPathNameW, {kInvalidName, ERROR_NOT_ENOUGH_MEMORY}, kUsageLine, ""},
+    // Only where nobody sees the run, which none of these runs is: drvremove's runs call it.
+    {Op::SetupSetNonInteractiveMode, {ERROR_MOD_NOT_FOUND, ERROR_PROC_NOT_FOUND}, kNothingChanges, ""},
     {Op::FormatMessageA, {ERROR_MR_MID_NOT_FOUND, ERROR_NOT_ENOUGH_MEMORY}, kCodeNotText, ""},
     {Op::UpdateDriverForPlugAndPlayDevicesW,
      {ERROR_ACCESS_DENIED, kInWow64, kNoSuchDevinst, kNoCatalogForOemInf, ERROR_NO_MORE_ITEMS,
@@ -85,6 +91,7 @@ static const FaultRow kRows[] = {
     {Op::SetupDiSetClassInstallParamsW, {ERROR_INVALID_USER_BUFFER, ERROR_ACCESS_DENIED}, kNotCalled, ""},
     {Op::SetupDiCallClassInstaller, {ERROR_ACCESS_DENIED, kInWow64, kNoSuchDevinst}, kNotCalled, ""},
     {Op::SetupDiGetDeviceInstallParamsW, {ERROR_INVALID_HANDLE}, kNotCalled, ""},
+    {Op::SetupDiSetDeviceInstallParamsW, {ERROR_INVALID_HANDLE, ERROR_INVALID_USER_BUFFER}, kNotCalled, ""},
     {Op::SetupGetInfInformationW, {ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, kExpectedSectionName},
      kNotCalled, ""},
     {Op::SetupQueryInfOriginalFileInformationW, {ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER},
@@ -238,6 +245,23 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
             if (f.call == 0 || i == DeviceOf(c, failing))
                 changed.devices[i] = kNoIds;
         e = Outcome(RunOn(changed));
+        break;
+    case kReportThenNextDevice: {
+        std::set<size_t> unreadable;
+        for (size_t i = 0; i < calls.size(); i++)
+            if (f.call == 0 || i == f.call - 1)
+                unreadable.insert(DeviceOf(c, calls[i]));
+        for (size_t device : unreadable)
+            changed.devices[device] = kNoIds;
+        const Finished skipped = RunOn(changed);
+        e = Outcome(skipped);
+        std::vector<size_t> fetches = CallsOf(skipped.world, Op::SetupDiEnumDeviceInfo);
+        for (auto device = unreadable.rbegin(); device != unreadable.rend(); ++device)
+            e.out.insert(skipped.world.journal[fetches[*device]].outAt, report);
+        break;
+    }
+    case kUsageLine:
+        e = {kUsage, kFailed, 0, 0, 0, 1};
         break;
     case kReportAndFail:
         e = {before + report, kFailed, 0, 0, 0, 1};

@@ -21,10 +21,13 @@ struct InstallCase {
     std::vector<Fault> faults = {};
     BOOL rebootRequired = FALSE;
     bool stationVisible = true;
+    bool publisherUntrusted = false;
     std::string out;
     int status;
     Installed installed = kNone;
     std::vector<std::u16string> closed = {};
+    DWORD flags = INSTALLFLAG_FORCE; // of a forced update
+    size_t prompts = 0;              // Windows' own, answered by the person who sees them
 };
 
 // The machine every case starts from: the INF beside the program, two devices.
@@ -37,6 +40,7 @@ static World WorldFor(const InstallCase &c)
     w.faults = c.faults;
     w.rebootRequired = c.rebootRequired;
     w.stationVisible = c.stationVisible;
+    w.publisherUntrusted = c.publisherUntrusted;
     w.files = {{kInf, ""}};
     w.devices = {Ids({"PCI\\VEN_8086"}), Ids({"root\\sampledev"})};
     return w;
@@ -80,9 +84,19 @@ static const InstallCase kInstallCases[] = {
     {.name = "failed_pre_installation_where_nobody_sees_a_box", .args = kPreInstalling,
      .faults = {kCopyFails}, .stationVisible = false,
      .out = kAbsentWalk + "Error-Install Driver Failed!\r\n", .status = 2, .installed = kNone},
-    {.name = "forced_where_nobody_sees_a_box", .stationVisible = false, .out = kFoundWalk +
-        kSuccess,
-     .status = 0, .installed = kForced},
+    {.name = "forced_where_nobody_sees_a_box", .stationVisible = false, .out = kFoundWalk + kSuccess,
+     .status = 0, .installed = kForced, .flags = INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE},
+    {.name = "forced_from_a_bare_name", .args = {"drvplant", "dev.inf", "ROOT\\SAMPLEDEV"},
+     .out = kFoundWalk + kSuccess, .status = 0, .installed = kForced},
+    // A publisher not yet trusted: Windows asks; where nobody can answer, the run fails.
+    {.name = "untrusted_publisher_asked_about", .publisherUntrusted = true,
+     .out = kFoundWalk + kSuccess, .status = 0, .installed = kForced, .prompts = 1},
+    {.name = "untrusted_publisher_where_nobody_answers", .stationVisible = false,
+     .publisherUntrusted = true,
+     .out = kFoundWalk + ReportLine(kForceLabel, ERROR_AUTHENTICODE_TRUST_NOT_ESTABLISHED), .status = 2},
+    {.name = "untrusted_publisher_not_pre_installed_where_nobody_answers", .args = kPreInstalling,
+     .stationVisible = false, .publisherUntrusted = true,
+     .out = kAbsentWalk + "Error-Install Driver Failed!\r\n", .status = 2},
     {.name = "pre_installed_where_nobody_sees_a_box", .args = kPreInstalling,
      .stationVisible = false,
      .out = kAbsentWalk + kSuccess, .status = 0, .installed = kCopied},
@@ -126,13 +140,14 @@ TEST_P(InstallMainTest, PrintsInstallsAndEnds)
     EXPECT_EQ(c.status, status);
     EXPECT_EQ(c.out, w.out);
     EXPECT_EQ(c.closed, w.closed);
+    EXPECT_EQ(c.prompts, w.prompts.size());
     EXPECT_EQ(std::vector<std::string>{}, BrokenInvariants(w, status, GetLastError()));
 
     ASSERT_EQ(c.installed == kForced ? 1u : 0u, w.updates.size());
     if (c.installed == kForced) {
         EXPECT_EQ(u"ROOT\\SAMPLEDEV", w.updates[0].hardwareId);
         EXPECT_EQ(kInf, w.updates[0].infPath);
-        EXPECT_EQ((DWORD)INSTALLFLAG_FORCE, w.updates[0].flags);
+        EXPECT_EQ(c.flags, w.updates[0].flags);
     }
     EXPECT_EQ(c.installed == kCopied ? std::vector<std::u16string>{kInf} : std::vector<std::u16string>{},
               w.copies);
@@ -161,10 +176,9 @@ PRINTS_AS_NAME(PathRunCase)
 // The INF path that the file search judges is the one both installations receive.
 
 static const PathRunCase kPathRunCases[] = {
-    {"program_named_without_a_directory", "drvplant", u"drvplant", "dev.inf", {{u"dev.inf", ""}},
-     u"dev.inf", 0},
-    {"forward_slashes", "C:/tools/drvplant.exe", u"C:/tools/drvplant.exe", "dev.inf", {{kInf, ""}},
-     u"dev.inf", 2},
+    {"bare_name_from_the_infs_folder", "drvplant", u"drvplant", "dev.inf", {{kInf, ""}}, kInf, 0},
+    {"forward_slashes", "C:/setup/drvplant.exe", u"C:/setup/drvplant.exe", "dev.inf",
+     {{u"C:\\setup\\dev.inf", ""}}, kInf, 2},
     {"absolute_inf_after_the_directory", kProgram, u"C:\\tools\\drvplant.exe", "D:\\dev.inf",
      {{u"D:\\dev.inf", ""}}, u"C:\\tools\\D:\\dev.inf", 2},
     {"inf_in_a_sub_directory", kProgram, u"C:\\tools\\drvplant.exe", "sub\\dev.inf",

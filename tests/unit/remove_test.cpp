@@ -21,12 +21,15 @@ static std::string Removed(const char *name) { return std::string("Removed ") + 
 
 struct RemoveCase {
     const char *name;
+    std::string program = kRemover, infFile = "dev.inf";
+    std::string inf = kDevInf; // INF_File's bytes
     std::vector<std::string> switches = {};
     std::map<std::u16string, std::string> copies = {{kOem3, kDevInf}, {kOem4, kOtherVendor}};
     std::map<std::u16string, std::u16string> originalNames = {};
     std::vector<Device> devices = {};
     std::set<std::u16string> unreadable = {};
     bool driverUninstallKnown = false;
+    bool packageHeldBySystem = false;
     bool removalNeedsRestart = false;
     bool removedLeaveTheSet = false;
     std::vector<Fault> faults = {};
@@ -97,6 +100,31 @@ static const RemoveCase kRemoveCases[] = {
      .left = {kOem3, kOem4}},
     {.name = "an_unknown_switch", .switches = {"/quiet"}, .out = kRemoveUsage, .status = 87,
      .left = {kOem3, kOem4}},
+    {.name = "an_empty_inf_file", .infFile = "", .copies = {{kOem3, ""}}, .out = kRemoveUsage,
+     .status = 87, .left = {kOem3}},
+    // Its identity is read from the INF it names, not from Windows' INF of that name.
+    {.name = "every_version_by_a_bare_name", .program = "drvremove", .switches = {"/every-version"},
+     .copies = {{kOem3, kDevInf}, {kOem4, kNextVersion}, {kInfFolder + u"dev.inf", kOtherVendor}},
+     .originalNames = {{kOem4, u"DEV.INF"}}, .out = Removed("oem3.inf") + Removed("oem4.inf"),
+     .left = {kInfFolder + u"dev.inf"}},
+    {.name = "every_version_without_an_identity", .inf = kDevInf.substr(kDevInf.find("Provider")),
+     .switches = {"/every-version"}, .copies = {{kOem3, kDevInf.substr(kDevInf.find("Provider"))}},
+     .out = HexReportLine("dev.inf", ERROR_LINE_NOT_FOUND) + Removed("oem3.inf"),
+     .status = (int)ERROR_LINE_NOT_FOUND, .left = {}},
+    // Windows 10 may hold a package as in use by the system; forcing still takes it.
+    {.name = "held_by_the_system", .devices = {kUsingOem3}, .driverUninstallKnown = true,
+     .packageHeldBySystem = true, .out = HexReportLine("oem3.inf", ERROR_INF_IN_USE_BY_DEVICES),
+     .status = (int)ERROR_INF_IN_USE_BY_DEVICES, .left = {kOem3, kOem4}},
+    {.name = "held_by_the_system_forced", .switches = {"/force"}, .devices = {kUsingOem3},
+     .driverUninstallKnown = true, .packageHeldBySystem = true, .out = Removed("oem3.inf")},
+    {.name = "forcing_cannot_mend_a_32_bit_process", .switches = {"/force"},
+     .driverUninstallKnown = true, .faults = {{Op::DiUninstallDriverW, 0, ERROR_IN_WOW64}},
+     .out = HexReportLine("oem3.inf", ERROR_IN_WOW64), .status = (int)ERROR_IN_WOW64,
+     .left = {kOem3, kOem4}},
+    // Reported, and deciding the status, yet the copy goes.
+    {.name = "forced_past_a_device_that_stays", .switches = {"/force"}, .devices = {kUsingOem3},
+     .faults = {{Op::SetupDiCallClassInstaller, 0, 0xE0000232}},
+     .out = HexReportLine("oem3.inf", 0xE0000232) + Removed("oem3.inf"), .status = (int)0xE0000232},
 };
 
 class RemoveMainTest : public testing::TestWithParam<RemoveCase> {};
@@ -105,14 +133,15 @@ TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
 {
     const RemoveCase &c = GetParam();
     World w;
-    w.args = {kRemover, "dev.inf"};
+    w.args = {c.program, c.infFile};
     w.args.insert(w.args.end(), c.switches.begin(), c.switches.end());
     w.files = c.copies;
-    w.files[u"C:\\tools\\dev.inf"] = kDevInf;
+    w.files[u"C:\\tools\\dev.inf"] = c.inf;
     w.originalNames = c.originalNames;
     w.devices = c.devices;
     w.unreadable = c.unreadable;
     w.driverUninstallKnown = c.driverUninstallKnown;
+    w.packageHeldBySystem = c.packageHeldBySystem;
     w.removalNeedsRestart = c.removalNeedsRestart;
     w.removedLeaveTheSet = c.removedLeaveTheSet;
     w.faults = c.faults;

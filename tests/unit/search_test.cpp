@@ -18,6 +18,12 @@ static const std::string kSecondIdFound =
     SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") +
     CompareLine("PCI\\VEN_8086") + CompareLine("ROOT\\SECOND") + FoundLine("ROOT\\SECOND");
 static const std::string kNoMore = ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS);
+// The first device's IDs unreadable with code: reported, and the walk goes on to a match.
+static std::string FoundAfterReport(DWORD code)
+{
+    return SearchLine("ROOT\\SECOND") + ReportLine(kReadIdsLabel, code) + CompareLine("PCI\\VEN_8086") +
+           CompareLine("ROOT\\SECOND") + FoundLine("ROOT\\SECOND");
+}
 
 struct SearchCase {
     const char *name;
@@ -63,23 +69,22 @@ static const SearchCase kSearchCases[] = {
      false, ERROR_INVALID_HANDLE},
     {"a_fetch_fails_without_a_code", "ROOT\\SECOND", kDevices, {{Op::SetupDiEnumDeviceInfo, 1, 0}},
      false, SearchLine("ROOT\\SECOND"), false, ERROR_SUCCESS},
-    {"a_hardware_id_read_fails_otherwise", "ROOT\\SECOND", kDevices,
-     {{Op::SetupDiGetDeviceRegistryPropertyA, 4, ERROR_ACCESS_DENIED}}, false,
+    // One unplugged during the walk, say: reported, and the device after it still found.
+    {"an_unreadable_device_hides_no_later_one", "ROOT\\SECOND", kDevices,
+     {{Op::SetupDiGetDeviceRegistryPropertyA, 4, 0xE000020B}}, false,
      SearchLine("ROOT\\SECOND") + CompareLine("MONITOR\\Default_Monitor") +
-         ReportLine(kReadIdsLabel, ERROR_ACCESS_DENIED),
-     false, ERROR_ACCESS_DENIED},
+         ReportLine(kReadIdsLabel, 0xE000020B) + CompareLine("root\\sampledev") +
+         CompareLine("ROOT\\SAMPLEDEV") + CompareLine("ROOT\\SECOND") + FoundLine("ROOT\\SECOND"),
+     true, ERROR_SUCCESS},
     {"a_read_asks_again_for_room_it_was_given", "ROOT\\SECOND", kDevices,
      {{Op::SetupDiGetDeviceRegistryPropertyA, 2, ERROR_INSUFFICIENT_BUFFER}}, false,
-     SearchLine("ROOT\\SECOND") + ReportLine(kReadIdsLabel, ERROR_INSUFFICIENT_BUFFER),
-     false, ERROR_INSUFFICIENT_BUFFER},
-    {"a_read_fails_with_an_unknown_code", "ROOT\\SECOND", kDevices,
-     {{Op::SetupDiGetDeviceRegistryPropertyA, 1, 0xE000020B}}, false,
-     SearchLine("ROOT\\SECOND") + ReportLine(kReadIdsLabel, 0xE000020B), false,
-     0xE000020B},
+     FoundAfterReport(ERROR_INSUFFICIENT_BUFFER), true, ERROR_SUCCESS},
+    {"the_first_read_fails_otherwise", "ROOT\\SECOND", kDevices,
+     {{Op::SetupDiGetDeviceRegistryPropertyA, 1, ERROR_ACCESS_DENIED}}, false,
+     FoundAfterReport(ERROR_ACCESS_DENIED), true, ERROR_SUCCESS},
     {"the_property_block_cannot_be_allocated", "ROOT\\SECOND", kDevices,
      {{Op::LocalAlloc, 1, ERROR_NOT_ENOUGH_MEMORY}}, false,
-     SearchLine("ROOT\\SECOND") + ReportLine(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY),
-     false, ERROR_NOT_ENOUGH_MEMORY},
+     FoundAfterReport(ERROR_NOT_ENOUGH_MEMORY), true, ERROR_SUCCESS},
     {"data_without_a_terminator_still_matches", "ROOT\\UNTERMINATED",
      {{true, "ROOT\\UNTERMINATED"}}, {}, false,
      SearchLine("ROOT\\UNTERMINATED") + CompareLine("ROOT\\UNTERMINATED") +
@@ -95,8 +100,8 @@ static const SearchCase kSearchCases[] = {
      SearchLine("ROOT\\X") + CompareLine("ROOT\\X") + FoundLine("ROOT\\X"), true, ERROR_SUCCESS},
     {"a_size_no_block_can_hold", "ROOT\\X", {{true, MultiString({"ROOT\\X"}), MAXDWORD}}, {},
      false,
-     SearchLine("ROOT\\X") + ReportLine(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY),
-     false, ERROR_NOT_ENOUGH_MEMORY},
+     SearchLine("ROOT\\X") + ReportLine(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY) + kNoMore,
+     false, ERROR_NO_MORE_ITEMS},
     {"the_walk_ends_at_the_first_empty_string", "ROOT\\ABSENT",
      {{true, std::string("A\0\0B\0\0", 6)}}, {}, false,
      SearchLine("ROOT\\ABSENT") + CompareLine("A") + kNoMore, false, ERROR_NO_MORE_ITEMS},

@@ -16,11 +16,17 @@ static const PathCase kPathCases[] = {
     {"sub_directory", u"C:\\tools\\drvplant.exe", u"sub\\dev.inf", true, u"C:\\tools\\sub\\dev.inf"},
     {"absolute_inf_still_appended", u"C:\\tools\\drvplant.exe", u"D:\\dev.inf", true,
      u"C:\\tools\\D:\\dev.inf"},
-    {"no_backslash", u"drvplant", u"dev.inf", true, u"dev.inf"},
-    {"forward_slashes_are_not_separators", u"C:/tools/drvplant.exe", u"dev.inf", true, u"dev.inf"},
+    // Without a directory of its own the INF is the current folder's, named in full.
+    {"no_backslash", u"drvplant", u"dev.inf", true, u"C:\\tools\\dev.inf"},
+    {"forward_slashes_are_not_separators", u"C:/setup/drvplant.exe", u"dev.inf", true,
+     u"C:\\tools\\dev.inf"},
+    {"dots_folded", u"C:\\tools\\bin\\drvplant.exe", u"..\\.\\drv\\dev.inf", true,
+     u"C:\\tools\\drv\\dev.inf"},
+    {"empty_inf_file_names_the_folder", u"C:\\tools\\drvplant.exe", u"", true, u"C:\\tools\\"},
     {"last_backslash_wins", u"\\\\server\\share\\bin\\drvplant.exe", u"dev.inf", true,
      u"\\\\server\\share\\bin\\dev.inf"},
-    {"empty_program_name", u"", u"dev.inf", true, u"dev.inf"},
+    {"empty_program_name", u"", u"dev.inf", true, u"C:\\tools\\dev.inf"},
+    {"nothing_at_all", u"", u"", false, u""},
     // Code page 932 writes this name's character with a second byte of 0x5C.
     {"a_name_whose_ansi_trail_byte_is_0x5c", u"C:\\t\\\u8868.exe", u"dev.inf", true, u"C:\\t\\dev.inf"},
     {"a_folder_no_ansi_code_page_holds", u"C:\\\u0938\u0947\u091F\u0905\u092A\\drv\\drvplant.exe",
@@ -28,6 +34,8 @@ static const PathCase kPathCases[] = {
     {"exactly_fills_the_buffer", kDirectory + u"drvplant.exe", kLongest, true, kDirectory + kLongest},
     {"one_unit_too_many", kDirectory + u"drvplant.exe", kLongest + u"a", false, u""},
     {"far_too_long", kDirectory + u"drvplant.exe", std::u16string(5000, u'a'), false, u""},
+    // It fits as composed; the current folder before it does not.
+    {"too_long_in_full", u"drvplant", kLongest + u"a", false, u""},
 };
 
 class ComposeInfPathTest : public testing::TestWithParam<PathCase> {};
