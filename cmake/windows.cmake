@@ -3,6 +3,11 @@
 target_compile_definitions(common PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
 target_compile_options(common PUBLIC
     -Os -ffunction-sections -fdata-sections)
+# drvremove's logic is the larger, and the smallest code keeps it clear of the size guard;
+# drvplant's grows under -Oz, so it stays at -Os.
+# (as a property of its sources, which comes after every target's options).
+get_target_property(remover_sources remover SOURCES)
+set_source_files_properties(${remover_sources} PROPERTIES COMPILE_OPTIONS -Oz)
 # x64 and ARM64 code needs unwind data (.pdata, .xdata: about 1 KB) for a debugger or a
 # crash dump to walk its stack. x86 has none by its ABI.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86)

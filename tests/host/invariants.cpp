@@ -77,6 +77,14 @@ static size_t CallsMade(const World &w, Op op, bool succeededOnly = false)
     return made;
 }
 
+static bool Faulted(const World &w, Op op)
+{
+    for (const Fault &fault : w.faults)
+        if (fault.op == op)
+            return true;
+    return false;
+}
+
 std::string Unreleased(const World &w)
 {
     std::string held;
@@ -115,6 +123,9 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
             "an exit status that is not 0 for an installation, 1 for a forced one that asked for a "
             "restart, 2 for none");
     require(updates + copies <= 1, "more than one installation");
+    require(w.stationVisible || !stationAnswered || updates + copies == 0 || w.nonInteractive ||
+                Faulted(w, Op::SetupSetNonInteractiveMode),
+            "SetupAPI left free to ask where nobody sees the run");
     require(w.boxes.size() <= 1 && (w.boxes.empty() || (copies == 1 && !installed)),
             "a box without a failed pre-installation");
     require((w.boxes.empty() && w.prompts.empty()) || w.stationVisible || !stationAnswered,
@@ -189,6 +200,7 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
         announced++;
     require(announced <= w.deleted.size(), "a line for a copy that was not removed");
     require(status != 87 || w.deleted.empty(), "removed something after a usage error");
+    require(w.nonInteractive || Faulted(w, Op::SetupSetNonInteractiveMode), "SetupAPI left free to ask");
     // With the system's text or, where that could not be had, the bare code. A failure
     // that left no code is reported with 0 and ends with ERROR_INVALID_FUNCTION.
     auto reported = [&w](DWORD code) {

@@ -23,6 +23,7 @@ typedef struct {
     const char *tail;         /* the output when no copy is removed */
     DWORD status;
     int planted;              /* Wine prefers DLLs beside the exes, as Windows does */
+    int bare;                 /* drvremove started by its bare name from its folder */
 } Removal;
 
 /* The published copy of test.inf (its name, oemN.inf), or 0. */
@@ -55,11 +56,14 @@ static int DevicePresent(void)
     return present;
 }
 
-static void Run(const wchar_t *folder, const wchar_t *exe, const wchar_t *arguments, Outcome *run)
+static void Run(const wchar_t *folder, const wchar_t *exe, const wchar_t *arguments, int bare, Outcome *run)
 {
     wchar_t program[MAX_PATH], line[1024];
     wcscat(wcscat(wcscpy(program, folder), L"\\"), exe);
-    wcscat(wcscat(wcscat(wcscpy(line, L"\""), program), L"\" "), arguments);
+    if (bare)
+        wcscat(wcscat(wcscpy(line, exe), L" "), arguments);
+    else
+        wcscat(wcscat(wcscat(wcscpy(line, L"\""), program), L"\" "), arguments);
     RunExact(program, line, folder, kOutputToFile, NULL, run);
 }
 
@@ -81,12 +85,12 @@ static void RunRemoval(const Removal *c)
     if (c->planted)
         SetLoadOrder(kPlantedNames, L"native,builtin");
     if (c->install != NULL) {
-        Run(folder, L"drvplant.exe", c->install, &run);
+        Run(folder, L"drvplant.exe", c->install, 0, &run);
         copied = FindCopy(copy);
         check(run.status == 0 && copied, "drvplant: status %lu, copy %s", run.status, copied ? "made" : "not made");
     }
 
-    Run(folder, L"drvremove.exe", c->arguments, &run);
+    Run(folder, L"drvremove.exe", c->arguments, c->bare, &run);
     TextClear(&expected);
     if (copied) {
         char name[MAX_PATH];
@@ -99,7 +103,7 @@ static void RunRemoval(const Removal *c)
     int left = copied && GetFileAttributesW(wcscat(wcscpy(other, kInfFolder), copy)) != INVALID_FILE_ATTRIBUTES;
     /* Once taken out, there is nothing left to take. */
     if (copied)
-        Run(folder, L"drvremove.exe", c->arguments, &again);
+        Run(folder, L"drvremove.exe", c->arguments, c->bare, &again);
     BeginGap(copied ? kGapRemovingPublishedCopy : kNoGap);
     check_bytes(expected.bytes, run.out.bytes, "output");
     check(run.status == c->status, "status %lu, expected %lu", run.status, c->status);
@@ -138,6 +142,12 @@ void RemovalCases(void)
         {.name = "pre_installed_copy_removed", .install = PRE_INSTALL, .arguments = L"test.inf /force"},
         {.name = "forced_install_removed_with_its_device", .install = FORCE,
          .arguments = L"test.inf /FORCE /every-version"},
+        /* Its INF is the current folder's, named in full. */
+        {.name = "bare_name_from_its_folder", .install = PRE_INSTALL,
+         .arguments = L"test.inf /every-version /force", .bare = 1},
+        /* It names no package: an empty copy is no copy of it. */
+        {.name = "an_empty_inf_file", .arguments = L"\"\" /force", .other = L"oem77.inf",
+         .otherBytes = "", .tail = kUsage, .status = 87},
         {.name = "nothing_to_remove", .arguments = L"test.inf /force", .tail = "Nothing to remove.\r\n"},
         {.name = "another_version_left_alone", .install = PRE_INSTALL,
          .arguments = L"test.inf /force /every-version", .other = L"oem90.inf", .otherBytes = kNextVersion},

@@ -422,11 +422,12 @@ static void EnglishCases(void)
         {.name = "inf_path_too_long_for_its_buffer", .commandLine = longLine, USAGE},
         {.name = "forced_onto_the_present_device", .commandLine = FORCING(L"C:\\suite"),
          .directory = L"C:\\elsewhere", FORCED},
-        /* The relative path found beside the current directory is handed on as it is, and
-         * the copy finds it there. */
+        /* Started by a bare name from the INF's folder: the INF is the current folder's,
+         * handed on in full, as Windows wants it. */
         {.name = "no_directory_inf_beside_the_current_one",
-         .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_ABSENT", PRE_INSTALLED,
-         .gap = kGapRelativeInfCopy},
+         .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_ABSENT", PRE_INSTALLED},
+        {.name = "no_directory_forced_from_the_infs_folder",
+         .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_TEST", FORCED},
         {.name = "the_second_id_of_a_device_matches",
          .commandLine = DRVPLANT L" test.inf ROOT\\DRVPLANT_SECOND", .searchId = "ROOT\\DRVPLANT_SECOND",
          .tail = kInstalled, .landed = kForced},

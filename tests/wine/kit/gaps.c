@@ -15,9 +15,6 @@ static const struct {
      "its SetupUninstallOEMInfW looks a driver package up by the name it is given, so for a "
      "published oemN.inf it fails with 2, forced or not; Windows finds the package behind the "
      "published name"},
-    {kGapRelativeInfCopy, "8.", "a pre-installation from a relative INF path",
-     "its SetupCopyOEMInfW refuses an INF path that is not absolute; Wine 10's resolves it "
-     "against the current folder"},
 };
 
 const char *WineVersion(void)

@@ -37,7 +37,7 @@ void EndCase(void);
  * check that passes fails the run, since the gap has closed and the table must say so.
  * Under other Wines, and for kNoGap, they are ordinary checks. A case that met a gap
  * prints "gap", what cannot be shown and why, never "ok". */
-enum Gap { kNoGap, kGapRemovingPublishedCopy, kGapRelativeInfCopy };
+enum Gap { kNoGap, kGapRemovingPublishedCopy };
 void BeginGap(enum Gap gap);
 void EndGap(void);
 /* The running Wine's version ("8.0"), and whether it has gap, with what it cannot show and
