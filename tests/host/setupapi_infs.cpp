@@ -1,0 +1,241 @@
+// SETUPAPI's INF and file operations: publishing copies among the OEM INFs, what Windows
+// recorded of them, reading [Version], and taking copies out.
+#include "rooms.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+std::u16string InfFolder()
+{
+    return world->windowsFolder + u"\\inf\\";
+}
+
+// Files leave through here, so that what was deleted can be judged.
+void Delete(const std::u16string &path)
+{
+    world->deleted[path] = world->files[path];
+    world->files.erase(path);
+}
+
+namespace model {
+
+BOOL SetupSetNonInteractiveMode(BOOL nonInteractive)
+{
+    BOOL was = world->nonInteractive;
+    world->nonInteractive = nonInteractive != FALSE;
+    return was;
+}
+
+} // namespace model
+
+// Windows asks whether to trust a publisher it does not know yet; where it may not ask,
+// the installation fails instead. A person who sees the question answers it.
+BOOL PublisherTrusted(bool mayAsk)
+{
+    if (!world->publisherUntrusted)
+        return TRUE;
+    if (!mayAsk)
+        return Fail(ERROR_AUTHENTICODE_TRUST_NOT_ESTABLISHED);
+    world->prompts.push_back("Would you like to install this device software?");
+    return TRUE;
+}
+
+// Windows reuses a published copy of the same bytes, else names a new one oemN.inf.
+std::u16string Publish(const std::u16string &source)
+{
+    const std::string bytes = world->files[source];
+    for (const std::u16string &path : FilesMatching(InfFolder() + u"oem*.inf"))
+        if (world->files[path] == bytes)
+            return path;
+    std::u16string path;
+    for (int n = 0; path.empty() || world->files.count(path) != 0; n++)
+        path = InfFolder() + u"oem" + Widened(std::to_string(n)) + u".inf";
+    world->files[path] = bytes;
+    world->originalNames[path] = source.substr(source.rfind(u'\\') + 1);
+    return path;
+}
+
+namespace model {
+
+BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR, DWORD mediaType, DWORD copyStyle,
+                             LPWSTR destination, DWORD destinationSize, PDWORD requiredSize,
+                             LPWSTR *destinationComponent)
+{
+    // The SDK: the size is "zero if the buffer is not specified".
+    if (source == NULL || mediaType > SPOST_URL || (destination == NULL && destinationSize != 0))
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (copyStyle != 0)
+        return Unmodelled("SetupCopyOEMInfW with copy styles"), FALSE;
+    if (!IsFullPath(source) || world->files.count(source) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    if (!PublisherTrusted(!world->nonInteractive))
+        return FALSE;
+    std::u16string published = Publish(source);
+    world->copies.push_back(source);
+    if (requiredSize)
+        *requiredSize = (DWORD)published.size() + 1;
+    if (destination != NULL) {
+        if (destinationSize < published.size() + 1)
+            return Fail(ERROR_INSUFFICIENT_BUFFER);
+        lstrcpynW(destination, published.c_str(), (int)destinationSize);
+        if (destinationComponent)
+            *destinationComponent = destination + (published.rfind(u'\\') + 1);
+    }
+    return Succeed();
+}
+
+// The information holds the INF's path, so that the queries below can find it.
+BOOL SetupGetInfInformationW(LPCVOID inf, DWORD search, PSP_INF_INFORMATION information,
+                                    DWORD size, PDWORD requiredSize)
+{
+    if (search != INFINFO_INF_NAME_IS_ABSOLUTE)
+        return Unmodelled("SetupGetInfInformationW other than by full path"), FALSE;
+    std::u16string path((LPCWSTR)inf);
+    if (world->files.count(path) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    DWORD needed = (DWORD)(offsetof(SP_INF_INFORMATION, VersionData) + (path.size() + 1) * sizeof(WCHAR));
+    if (requiredSize)
+        *requiredSize = needed;
+    if (information == NULL)
+        return Succeed();
+    if (size < needed)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    information->InfStyle = INF_STYLE_WIN4;
+    information->InfCount = 1;
+    memcpy(information->VersionData, path.c_str(), (path.size() + 1) * sizeof(WCHAR));
+    return Succeed();
+}
+
+// What Windows recorded as the name before publishing; a file it never published keeps its own.
+BOOL SetupQueryInfOriginalFileInformationW(PSP_INF_INFORMATION information, UINT index,
+                                                  PSP_ALTPLATFORM_INFO, PSP_ORIGINAL_FILE_INFO_W original)
+{
+    if (information == NULL || index >= information->InfCount)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (original == NULL || original->cbSize != sizeof *original)
+        return Fail(ERROR_INVALID_USER_BUFFER);
+    std::u16string path((const WCHAR *)information->VersionData);
+    auto recorded = world->originalNames.find(path);
+    std::u16string name = recorded != world->originalNames.end() ? recorded->second
+                                                                 : path.substr(path.rfind(u'\\') + 1);
+    lstrcpynW(original->OriginalInfName, name.c_str(), MAX_PATH);
+    original->OriginalCatalogName[0] = 0;
+    return Succeed();
+}
+
+HINF SetupOpenInfFileW(LPCWSTR name, LPCWSTR infClass, DWORD style, PUINT)
+{
+    if (infClass != NULL || (style & INF_STYLE_WIN4) == 0)
+        return Unmodelled("SetupOpenInfFileW other than of any Windows 4 INF"), INVALID_HANDLE_VALUE;
+    // The SDK: a name without a folder is sought in %windir%\inf, not the current folder.
+    std::u16string path(name);
+    path = path.find(u'\\') == std::u16string::npos ? InfFolder() + path : FullPath(path);
+    if (world->files.count(path) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+    static uintptr_t next = 0x1f0;
+    HINF inf = (HINF)++next;
+    world->openInfs[inf] = path;
+    return inf;
+}
+
+} // namespace model
+
+static std::string Trimmed(const std::string &text)
+{
+    size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// The value of key in section of an INF's text: quotes taken off, %strings% put in.
+static bool InfValue(const std::string &text, const std::string &section, const std::string &key,
+                     std::string *value)
+{
+    std::string current;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = Trimmed(text.substr(at, end - at));
+        at = end + 1;
+        if (!line.empty() && line[0] == '[') {
+            current = line.substr(1, line.find(']') - 1);
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (!SameFolded(Widened(current), Widened(section)) || equals == std::string::npos ||
+            !SameFolded(Widened(Trimmed(line.substr(0, equals))), Widened(key)))
+            continue;
+        *value = Trimmed(line.substr(equals + 1));
+        if (value->size() >= 2 && value->front() == '%' && value->back() == '%' &&
+            !InfValue(text, "Strings", value->substr(1, value->size() - 2), value))
+            return false;
+        if (value->size() >= 2 && value->front() == '"' && value->back() == '"')
+            *value = value->substr(1, value->size() - 2);
+        return true;
+    }
+    return false;
+}
+
+namespace model {
+
+BOOL SetupGetLineTextW(PINFCONTEXT context, HINF inf, LPCWSTR section, LPCWSTR key, LPWSTR buffer,
+                              DWORD size, PDWORD requiredSize)
+{
+    if (context != NULL)
+        return Unmodelled("SetupGetLineTextW from a line context"), FALSE;
+    auto open = world->openInfs.find(inf);
+    if (open == world->openInfs.end())
+        return Fail(ERROR_INVALID_HANDLE);
+    std::string value, sectionName, keyName;
+    for (const WCHAR *at = section; *at; at++)
+        sectionName += (char)*at;
+    for (const WCHAR *at = key; *at; at++)
+        keyName += (char)*at;
+    if (!InfValue(world->files[open->second], sectionName, keyName, &value))
+        return Fail(ERROR_LINE_NOT_FOUND);
+    std::u16string wide = Widened(value);
+    if (requiredSize)
+        *requiredSize = (DWORD)wide.size() + 1;
+    if (buffer != NULL && size < wide.size() + 1)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (buffer != NULL)
+        lstrcpynW(buffer, wide.c_str(), (int)size);
+    return Succeed();
+}
+
+void SetupCloseInfFile(HINF inf)
+{
+    world->openInfs.erase(inf);
+}
+
+} // namespace model
+
+static bool CopyInUse(const std::u16string &name)
+{
+    for (const Device &device : world->devices)
+        if (!device.removed && SameFolded(device.infPath, name))
+            return true;
+    return false;
+}
+
+namespace model {
+
+// Refused while a device still uses the copy, unless forced.
+BOOL SetupUninstallOEMInfW(LPCWSTR name, DWORD flags, PVOID reserved)
+{
+    if ((flags & ~SUOI_FORCEDELETE) != 0)
+        return Fail(ERROR_INVALID_FLAGS);
+    if (name == NULL || reserved != NULL)
+        return Fail(ERROR_INVALID_PARAMETER);
+    std::u16string file(name);
+    if (file.find(u'\\') != std::u16string::npos)
+        return Fail(ERROR_INVALID_NAME);
+    if (world->files.count(InfFolder() + file) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    if (CopyInUse(file) && (flags & SUOI_FORCEDELETE) == 0)
+        return Fail(ERROR_INF_IN_USE_BY_DEVICES);
+    Delete(InfFolder() + file);
+    return Succeed();
+}
+
+} // namespace model
