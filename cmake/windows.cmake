@@ -1,5 +1,5 @@
-# The shipped exe: msvcrt's own printf (MinGW's adds ~29 KB), a static runtime so the
-# exe needs nothing beyond the system's DLLs, and only the sections that are used.
+# The shipped exes: msvcrt's own printf (MinGW's adds ~29 KB), a static runtime so the
+# exes need nothing beyond the system's DLLs, and only the sections that are used.
 target_compile_definitions(common PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
 target_compile_options(common PUBLIC
     -Os -ffunction-sections -fdata-sections)

@@ -5,7 +5,7 @@
 static const char kUsageLine[] = "usage: drvremove <INF_File> [/every-version] [/force]\n";
 static const WCHAR kEveryVersion[] = WIDE("/every-version");
 static const WCHAR kForce[] = WIDE("/force");
-static const WCHAR kInfFolder[] = WIDE("\\inf\\");
+static const WCHAR kInfSubfolder[] = WIDE("\\inf\\");
 static const char kCopiesLabel[] = "oem*.inf";
 
 struct Switches {
@@ -96,16 +96,17 @@ static BOOL IsPackageCopy(const Package *package, const WCHAR *path, const WIN32
     return read;
 }
 
-struct Outcome {
+// How the run has gone so far.
+struct Tally {
     DWORD firstFailure; // 0 while nothing failed
     BOOL restart, matched;
 };
 
 // A failure that left no code still fails the run.
-static void Failed(Outcome *outcome, const char *label)
+static void Failed(Tally *tally, const char *label)
 {
-    if (outcome->firstFailure == 0)
-        outcome->firstFailure = GetLastError() != 0 ? GetLastError() : ERROR_INVALID_FUNCTION;
+    if (tally->firstFailure == 0)
+        tally->firstFailure = GetLastError() != 0 ? GetLastError() : ERROR_INVALID_FUNCTION;
     ReportFailure(label);
 }
 
@@ -128,7 +129,7 @@ static BOOL Remember(WCHAR **list, int count, const WCHAR *name)
 // is removed, so that removing cannot disturb it. A frame of its own: one frame over a
 // page would need the stack probe, which costs a routine without unwind data.
 __attribute__((noinline)) static int FindCopies(const Package *package, const WCHAR *folder,
-                                                WCHAR **list, Outcome *outcome)
+                                                WCHAR **list, Tally *tally)
 {
     WCHAR path[MAX_PATH];
     WIN32_FIND_DATAW found;
@@ -140,7 +141,7 @@ __attribute__((noinline)) static int FindCopies(const Package *package, const WC
     HANDLE search = FindFirstFileW(path, &found);
     BOOL more = search != INVALID_HANDLE_VALUE;
     if (!more && GetLastError() != ERROR_FILE_NOT_FOUND)
-        Failed(outcome, kCopiesLabel);
+        Failed(tally, kCopiesLabel);
     for (; more; more = FindNextFileW(search, &found)) {
         if (!IsCopyName(found.cFileName))
             continue;
@@ -148,15 +149,15 @@ __attribute__((noinline)) static int FindCopies(const Package *package, const WC
         lstrcatW(path, found.cFileName);
         NameAsLabel(found.cFileName, label);
         if (!IsPackageCopy(package, path, &found, &ours))
-            Failed(outcome, label);
+            Failed(tally, label);
         else if (ours && Remember(list, count, found.cFileName))
             count++;
         else if (ours)
-            Failed(outcome, label);
+            Failed(tally, label);
     }
     if (search != INVALID_HANDLE_VALUE) {
         if (GetLastError() != ERROR_NO_MORE_FILES)
-            Failed(outcome, kCopiesLabel);
+            Failed(tally, kCopiesLabel);
         FindClose(search);
     }
     return count;
@@ -170,41 +171,41 @@ static BOOL CopiesFolder(WCHAR *folder)
     if (length == 0)
         return FALSE;
     // Room for the folder and any copy's name after it: the search pattern is shorter.
-    if (length + lstrlenW(kInfFolder) + kCopyNameSize > MAX_PATH) {
+    if (length + lstrlenW(kInfSubfolder) + kCopyNameSize > MAX_PATH) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    lstrcatW(folder, kInfFolder);
+    lstrcatW(folder, kInfSubfolder);
     return TRUE;
 }
 
-static void RemoveCopies(const Package *package, BOOL force, Outcome *outcome)
+static void RemoveCopies(const Package *package, BOOL force, Tally *tally)
 {
     WCHAR folder[MAX_PATH];
     WCHAR *list = NULL;
     char label[kCopyNameSize];
     if (!CopiesFolder(folder)) {
-        Failed(outcome, "GetSystemWindowsDirectory");
+        Failed(tally, "GetSystemWindowsDirectory");
         return;
     }
-    int count = FindCopies(package, folder, &list, outcome);
+    int count = FindCopies(package, folder, &list, tally);
     for (int i = 0; i < count; i++) {
         const WCHAR *name = list + i * kCopyNameSize;
         NameAsLabel(name, label);
         DWORD deviceFailure;
-        BOOL removed = RemoveCopy(folder, name, force, &outcome->restart, &deviceFailure);
+        BOOL removed = RemoveCopy(folder, name, force, &tally->restart, &deviceFailure);
         DWORD code = GetLastError();
         if (deviceFailure != ERROR_SUCCESS) {
             SetLastError(deviceFailure);
-            Failed(outcome, label);
+            Failed(tally, label);
             SetLastError(code);
         }
         if (removed)
             PrintKeepingLastError("Removed %s\n", label);
         else
-            Failed(outcome, label);
+            Failed(tally, label);
     }
-    outcome->matched = count > 0;
+    tally->matched = count > 0;
     LocalFree(list);
 }
 
@@ -213,28 +214,28 @@ static int RemovePackage(const WCHAR *infPath, const WIN32_FIND_DATAW *found, co
                          const Switches *switches)
 {
     Package package = {infPath, NULL, found->nFileSizeLow, FALSE, {}};
-    Outcome outcome = {0, FALSE, FALSE};
+    Tally tally = {0, FALSE, FALSE};
     for (const WCHAR *at = infPath; *at != 0; at++)
         if (*at == '\\')
             package.fileName = at + 1;
     if (found->nFileSizeHigh != 0)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     if (found->nFileSizeHigh != 0 || !ReadWholeFile(infPath, package.size, &package.bytes)) {
-        Failed(&outcome, label);
-        return (int)outcome.firstFailure;
+        Failed(&tally, label);
+        return (int)tally.firstFailure;
     }
     package.identified = switches->everyVersion && ReadIdentity(infPath, &package.identity);
     // Without its identity no other version can be told; the exact copies still can.
     if (switches->everyVersion && !package.identified)
-        Failed(&outcome, label);
-    RemoveCopies(&package, switches->force, &outcome);
+        Failed(&tally, label);
+    RemoveCopies(&package, switches->force, &tally);
     LocalFree(package.bytes);
-    if (!outcome.matched && outcome.firstFailure == 0)
+    if (!tally.matched && tally.firstFailure == 0)
         PrintKeepingLastError("Nothing to remove.\n");
-    if (outcome.restart)
+    if (tally.restart)
         PrintKeepingLastError("(Reboot Required)\n");
-    return outcome.firstFailure != 0 ? (int)outcome.firstFailure
-           : outcome.restart        ? kRemovalRestartNeeded
+    return tally.firstFailure != 0 ? (int)tally.firstFailure
+           : tally.restart        ? kRemovalRestartNeeded
                                     : kRemovalDone;
 }
 

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Fuzzes whole runs for $2 seconds from the seed corpus beside this script, with the
-# fuzz build in directory $1; then reports what the corpus covers of installer/.
+# fuzz build in directory $1; then reports what the corpus covers of both programs' code.
 set -eu
 build=$(cd "$1" && pwd)
 seconds=$2

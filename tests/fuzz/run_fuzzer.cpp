@@ -50,12 +50,10 @@ static DWORD AnySize(FuzzedDataProvider &data, size_t held)
 static void DescribeRemoval(FuzzedDataProvider &data, World &w)
 {
     static const char *const kSwitches[] = {"/every-version", "/force", "/FORCE", "/x"};
-    static const std::string kInf = "[Version]\r\nProvider=Contoso\r\nClassGuid={1}\r\n";
-    const std::string kinds[] = {kInf, kInf + "DriverVer=2\r\n", "[Version]\r\nProvider=Other\r\n", ""};
-    w.args = {"C:\\tools\\drvremove.exe", "dev.inf"};
+    const std::string kinds[] = {kDevInf, kDevInf + "DriverVer=2\r\n", "[Version]\r\nProvider=Other\r\n", ""};
+    w.args = {kRemover, "dev.inf"};
     for (size_t i = data.ConsumeIntegralInRange(0, 3); i > 0; i--)
         w.args.push_back(data.PickValueInArray(kSwitches));
-    w.files[u"C:\\tools\\dev.inf"] = kInf;
     for (size_t i = data.ConsumeIntegralInRange(0, 5); i > 0; i--) {
         std::u16string name = Widened(data.ConsumeBool() ? "oem" + std::to_string(data.ConsumeIntegral<uint8_t>()) + ".inf"
                                                          : Argument(data, 12));
@@ -75,7 +73,7 @@ static void DescribeRemoval(FuzzedDataProvider &data, World &w)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     FuzzedDataProvider data(bytes, size);
-    World w;
+    World w = UsualMachine();
     bool removal = data.ConsumeIntegralInRange(0, 3) == 0;
     if (removal)
         DescribeRemoval(data, w);
@@ -94,7 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     if (removal) {
     } else if (data.ConsumeIntegralInRange(0, 7) != 0) {
         w.args = {kProgram, "dev.inf", id};
-        w.files[kInf] = "";
     } else {
         size_t count = data.ConsumeIntegralInRange(0, 4);
         for (size_t i = 0; i < count; i++)

@@ -10,9 +10,41 @@
 #include <string>
 
 inline constexpr char kProgram[] = "C:\\tools\\drvplant.exe";
-inline constexpr char16_t kInf[] = u"C:\\tools\\dev.inf";
+inline constexpr char kRemover[] = "C:\\tools\\drvremove.exe";
+inline constexpr char16_t kInfPath[] = u"C:\\tools\\dev.inf";
+// An INF as packages have them: dev.inf's bytes.
+inline const std::string kDevInf =
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
+    "Provider=%Vendor%\r\nDriverVer=12/07/2026,1.0.0.0\r\n[Strings]\r\nVendor=\"Contoso\"\r\n";
 inline constexpr char16_t kEnglishWizard[] = u"Found New Hardware Wizard";
 inline constexpr char16_t kChineseWizard[] = u"\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5411\u5BFC";
+
+// A multi-string from its strings, with the empty string that ends it.
+inline std::string MultiString(std::initializer_list<std::string> strings)
+{
+    std::string bytes;
+    for (const std::string &s : strings)
+        bytes += s + '\0';
+    return bytes + '\0';
+}
+
+inline Device Ids(std::initializer_list<std::string> strings)
+{
+    return {true, MultiString(strings)};
+}
+
+inline const Device kNoIds = {false, ""};
+
+// The machine that every suite starts from, stating only what differs: both programs and
+// dev.inf in C:\tools, the current folder; two present devices, the second carrying the
+// sample ID in lower case, as Wine stores a root device's.
+inline World UsualMachine()
+{
+    World w;
+    w.files = {{kInfPath, kDevInf}};
+    w.devices = {Ids({"PCI\\VEN_8086"}), Ids({"root\\sampledev", "ROOT\\OTHER"})};
+    return w;
+}
 
 inline constexpr char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
 inline constexpr char kSuccess[] = "Driver Installed successfully.\r\n";

@@ -121,15 +121,12 @@ static const Scenario kScenarios[] = {
 };
 static const Fault kCopyFails = {Op::SetupCopyOEMInfW, 0, 0xE0000000};
 
-// The machine every run starts from: the INF beside the program, a wizard open, two
-// devices. A consequence changes one of these.
+// The usual machine with a wizard open. A consequence changes one of these.
 static World ScenarioWorld(const Scenario &s)
 {
-    World w;
+    World w = UsualMachine();
     w.args = {kProgram, "dev.inf", s.hardwareId};
-    w.files = {{kInf, ""}};
     w.windows = {kEnglishWizard};
-    w.devices = {Ids({"PCI\\VEN_8086"}), Ids({"root\\sampledev", "ROOT\\OTHER"})};
     w.successKeepsLastError = s.successKeepsLastError;
     if (s.copyFails)
         w.faults = {kCopyFails};
@@ -146,6 +143,7 @@ static Finished RunOn(World w)
 {
     Finished run{w, 0, 0};
     WorldScope scope(run.world);
+    SetLastError(kSentinel);
     run.status = RunProgram(InstallMain);
     run.lastError = GetLastError();
     return run;
@@ -213,7 +211,7 @@ struct Expected {
     size_t updates, copies, boxes, closed;
 };
 
-static Expected Outcome(const Finished &run)
+static Expected Observed(const Finished &run)
 {
     const World &w = run.world;
     return {w.out, run.status, w.updates.size(), w.copies.size(), w.boxes.size(), w.closed.size()};
@@ -228,12 +226,12 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
     std::string before = c.out.substr(0, c.journal[failing].outAt);
     std::string report = f.row->label[0] != '\0' ? ReportLine(c, f.row->label, f.code) : "";
     bool copyFails = f.scenario->copyFails;
-    Expected e = Outcome(clean);
+    Expected e = Observed(clean);
     World changed = ScenarioWorld(*f.scenario);
     switch (f.row->consequence) {
     case kNotFound:
         changed.files.clear();
-        e = Outcome(RunOn(changed));
+        e = Observed(RunOn(changed));
         break;
     case kReportThenCopy:
     case kSilentThenCopy:
@@ -244,7 +242,7 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
         for (size_t i = 0; i < changed.devices.size(); i++)
             if (f.call == 0 || i == DeviceOf(c, failing))
                 changed.devices[i] = kNoIds;
-        e = Outcome(RunOn(changed));
+        e = Observed(RunOn(changed));
         break;
     case kReportThenNextDevice: {
         std::set<size_t> unreadable;
@@ -254,7 +252,7 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
         for (size_t device : unreadable)
             changed.devices[device] = kNoIds;
         const Finished skipped = RunOn(changed);
-        e = Outcome(skipped);
+        e = Observed(skipped);
         std::vector<size_t> fetches = CallsOf(skipped.world, Op::SetupDiEnumDeviceInfo);
         for (auto device = unreadable.rbegin(); device != unreadable.rend(); ++device)
             e.out.insert(skipped.world.journal[fetches[*device]].outAt, report);
@@ -273,7 +271,7 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
         for (size_t i = 0; i < calls.size(); i++)
             if (f.call == 0 || i == f.call - 1)
                 changed.texts.erase(c.journal[calls[i]].lastError);
-        e = Outcome(RunOn(changed));
+        e = Observed(RunOn(changed));
         break;
     case kLineLost: {
         std::vector<std::string> lines = PrintedLines(c);
@@ -285,11 +283,11 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
     }
     case kWizardStays:
         changed.windows.clear();
-        e = Outcome(RunOn(changed));
+        e = Observed(RunOn(changed));
         break;
     case kIdAsStored:
         changed.upperCaseSkipped = {f.call};
-        e = Outcome(RunOn(changed));
+        e = Observed(RunOn(changed));
         break;
     case kNoBox:
         e.boxes = 0;
@@ -361,19 +359,18 @@ static const RemovalScenario kRemovalScenarios[] = {
     {"removal_windows_10", true, false},
 };
 
+// The usual machine with copies of dev.inf, its next version and another vendor's, the
+// devices installed from the first and the last.
 static World RemovalWorld(const RemovalScenario &s)
 {
-    static const std::string inf = "[Version]\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
-                                   "Provider=Contoso\r\n";
-    World w;
-    w.args = {"C:\\tools\\drvremove.exe", "dev.inf", "/every-version"};
-    w.files = {{u"C:\\tools\\dev.inf", inf},
-               {kInfFolder + u"oem3.inf", inf},
-               {kInfFolder + u"oem4.inf", inf + "DriverVer=01/07/2027,2.0.0.0\r\n"},
-               {kInfFolder + u"oem5.inf", "[Version]\r\nProvider=Fabrikam\r\n"}};
+    World w = UsualMachine();
+    w.args = {kRemover, "dev.inf", "/every-version"};
+    w.files[kInfFolder + u"oem3.inf"] = kDevInf;
+    w.files[kInfFolder + u"oem4.inf"] = kDevInf + "DriverVer=01/07/2027,2.0.0.0\r\n";
+    w.files[kInfFolder + u"oem5.inf"] = "[Version]\r\nProvider=Fabrikam\r\n";
     w.originalNames = {{kInfFolder + u"oem4.inf", u"dev.inf"}};
-    w.devices = {Ids({"PCI\\VEN_8086"}), {true, MultiString({"ROOT\\SAMPLEDEV"}), std::nullopt, true, u"oem3.inf"}};
     w.devices[0].infPath = u"oem5.inf";
+    w.devices[1].infPath = u"oem3.inf";
     w.removalNeedsRestart = true;
     w.driverUninstallKnown = s.driverUninstallKnown;
     w.successKeepsLastError = w.removedLeaveTheSet = s.wine;
@@ -408,6 +405,7 @@ TEST_P(RemovalFaultMatrixTest, NeverWidensAndReportsWhatFailed)
         cleanStatus = RunProgram(RemoveMain);
     }
     WorldScope scope(faulted);
+    SetLastError(kSentinel);
     status = RunProgram(RemoveMain);
     for (const auto &gone : faulted.deleted)
         EXPECT_EQ(1u, clean.deleted.count(gone.first)) << "removed only under the fault";

@@ -2,16 +2,12 @@
 
 #include "remover/remover.h"
 
-// An INF as packages have them, and the same package's next version.
-static const std::string kDevInf =
-    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
-    "Provider=%Vendor%\r\nDriverVer=12/07/2026,1.0.0.0\r\n[Strings]\r\nVendor=\"Contoso\"\r\n";
+// The same package's next version.
 static const std::string kNextVersion =
     "[Version]\r\nSignature=\"$Windows NT$\"\r\nClassGuid={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\n"
     "Provider=Contoso\r\nDriverVer=01/07/2027,2.0.0.0\r\n";
 static const std::string kOtherVendor =
     "[Version]\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\nProvider=Fabrikam\r\n";
-static const char kRemover[] = "C:\\tools\\drvremove.exe";
 static const std::u16string kOem3 = kInfFolder + u"oem3.inf", kOem4 = kInfFolder + u"oem4.inf",
                             kOem7 = kInfFolder + u"oem7.inf";
 static const char kRemoveUsage[] = "usage: drvremove <INF_File> [/every-version] [/force]\r\n";
@@ -81,7 +77,7 @@ static const RemoveCase kRemoveCases[] = {
     {.name = "unreadable_copy_kept", .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
      .unreadable = {kOem3}, .out = ReportLine("oem3.inf", ERROR_ACCESS_DENIED) + Removed("oem7.inf"),
      .status = 5, .left = {kOem3}},
-    {.name = "inf_unreadable", .unreadable = {u"C:\\tools\\dev.inf"},
+    {.name = "inf_unreadable", .unreadable = {kInfPath},
      .out = ReportLine("dev.inf", ERROR_ACCESS_DENIED), .status = 5, .left = {kOem3, kOem4}},
     {.name = "other_versions_left_without_the_switch",
      .copies = {{kOem4, kNextVersion}, {kOem7, kOtherVendor}},
@@ -132,11 +128,11 @@ class RemoveMainTest : public testing::TestWithParam<RemoveCase> {};
 TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
 {
     const RemoveCase &c = GetParam();
-    World w;
+    World w = UsualMachine();
     w.args = {c.program, c.infFile};
     w.args.insert(w.args.end(), c.switches.begin(), c.switches.end());
-    w.files = c.copies;
-    w.files[u"C:\\tools\\dev.inf"] = c.inf;
+    w.files.insert(c.copies.begin(), c.copies.end());
+    w.files[kInfPath] = c.inf;
     w.originalNames = c.originalNames;
     w.devices = c.devices;
     w.unreadable = c.unreadable;
@@ -146,6 +142,7 @@ TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
     w.removedLeaveTheSet = c.removedLeaveTheSet;
     w.faults = c.faults;
     WorldScope scope(w);
+    SetLastError(kSentinel);
     int status = RunProgram(RemoveMain);
     EXPECT_EQ(c.out, w.out);
     EXPECT_EQ(c.status, status);
@@ -165,9 +162,9 @@ INSTANTIATE_TEST_SUITE_P(Table, RemoveMainTest, testing::ValuesIn(kRemoveCases),
 
 TEST(RemoveMain, InfPathNamesNothing)
 {
-    World w;
+    World w = UsualMachine();
     w.args = {kRemover, "missing.inf"};
-    w.files = {{kOem3, kDevInf}};
+    w.files[kOem3] = kDevInf;
     WorldScope scope(w);
     EXPECT_EQ(2, RunProgram(RemoveMain));
     EXPECT_EQ(std::string("  File not found.\r\n") + kRemoveUsage, w.out);

@@ -117,7 +117,7 @@ TEST_P(FindPresentDeviceTest, PrintsAndAnswers)
     w.faults = c.faults;
     w.successKeepsLastError = c.successKeepsLastError;
     WorldScope scope(w);
-    SetLastError(0xdeadbeef);
+    SetLastError(kSentinel);
     EXPECT_EQ(c.answer, (bool)FindPresentDevice(c.id.c_str()));
     EXPECT_EQ(c.lastError, GetLastError());
     EXPECT_EQ(c.out, w.out);

@@ -9,7 +9,10 @@
 
 #include <ostream>
 
-// Serves w to the installer for the life of the scope.
+// What the last error holds before a call whose code is checked: no code of the call's own.
+inline constexpr DWORD kSentinel = 0xdeadbeef;
+
+// Serves w to both programs for the life of the scope.
 struct WorldScope {
     explicit WorldScope(World &w) { world = &w; }
     ~WorldScope() { world = nullptr; }
@@ -29,18 +32,3 @@ struct RowName {
 #define PRINTS_AS_NAME(Row) \
     inline void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
-// A multi-string from its strings, with the empty string that ends it.
-inline std::string MultiString(std::initializer_list<std::string> strings)
-{
-    std::string bytes;
-    for (const std::string &s : strings)
-        bytes += s + '\0';
-    return bytes + '\0';
-}
-
-inline Device Ids(std::initializer_list<std::string> strings)
-{
-    return {true, MultiString(strings)};
-}
-
-inline const Device kNoIds = {false, ""};
