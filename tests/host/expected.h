@@ -7,6 +7,7 @@
 
 #include <stdio.h>
 
+#include <map>
 #include <string>
 
 inline constexpr char kProgram[] = "C:\\tools\\drvplant.exe";
@@ -60,21 +61,27 @@ inline std::string HexReportLine(const char *label, DWORD code)
     return std::string(label) + " FAILURE: " + hex;
 }
 
-// The line that reports a failure of label with code on machine w: its text for the code
-// (which ends in CR LF, so a CR CR LF and an empty line follow), or the code in hexadecimal.
-inline std::string ReportLine(const World &w, const char *label, DWORD code)
-{
-    auto text = w.texts.find(code);
-    if (text == w.texts.end())
-        return HexReportLine(label, code);
-    std::string line = std::string(label) + " FAILURE: ";
-    for (char c : text->second + "\n")
-        line += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return line;
-}
+// How the system text for each code the usual machine has reaches the output after a
+// report's label: the text's own CR LF and the report's line end, each LF as CR LF.
+inline const std::map<DWORD, std::string> kPrintedTexts = {
+    {ERROR_ACCESS_DENIED, "Access is denied.\r\r\n\r\n"},
+    {ERROR_INVALID_HANDLE, "The handle is invalid.\r\r\n\r\n"},
+    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command.\r\r\n\r\n"},
+    {ERROR_INVALID_DATA, "The data is invalid.\r\r\n\r\n"},
+    {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\r\n\r\n"},
+    {ERROR_NO_MORE_ITEMS, "No more data available.\r\r\n\r\n"},
+    {ERROR_SUCCESS, "The operation completed successfully.\r\r\n\r\n"},
+    {ERROR_MOD_NOT_FOUND, "The specified module could not be found.\r\r\n\r\n"},
+    {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found.\r\r\n\r\n"},
+    {ERROR_BAD_EXE_FORMAT, "%1 is not a valid Win32 application.\r\r\n\r\n"},
+};
 
-// The same on a machine with the stand-in's usual texts.
-inline std::string ReportLine(const char *label, DWORD code)
+// The line that reports a failure of label with code: with the system's text where machine
+// w has one, else the code in hexadecimal.
+inline std::string ReportLine(const char *label, DWORD code, const World &w = UsualMachine())
 {
-    return ReportLine(World(), label, code);
+    auto text = kPrintedTexts.find(code);
+    return text != kPrintedTexts.end() && w.texts.count(code) != 0
+               ? std::string(label) + " FAILURE: " + text->second
+               : HexReportLine(label, code);
 }

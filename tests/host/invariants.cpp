@@ -31,8 +31,8 @@ static bool ReportedCode(const World &w, const std::string &line, DWORD *code, b
     if (label == NULL)
         return false;
     *named = false;
-    for (const auto &text : w.texts)
-        if (line == ReportLine(w, label, text.first)) {
+    for (const auto &text : kPrintedTexts)
+        if (line == ReportLine(label, text.first, w)) {
             *code = text.first;
             *named = true;
         }
@@ -204,7 +204,7 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
     // With the system's text or, where that could not be had, the bare code. A failure
     // that left no code is reported with 0 and ends with ERROR_INVALID_FUNCTION.
     auto reported = [&w](DWORD code) {
-        return w.out.find(ReportLine(w, "", code)) != std::string::npos ||
+        return w.out.find(ReportLine("", code, w)) != std::string::npos ||
                w.out.find(HexReportLine("", code)) != std::string::npos;
     };
     bool reportedStatus = reported((DWORD)status) || (status == 1 && reported(0));

@@ -224,7 +224,7 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
     size_t failing = calls[f.call == 0 ? 0 : f.call - 1];
     // The lines the run printed before the failing call, as the clean run printed them.
     std::string before = c.out.substr(0, c.journal[failing].outAt);
-    std::string report = f.row->label[0] != '\0' ? ReportLine(c, f.row->label, f.code) : "";
+    std::string report = f.row->label[0] != '\0' ? ReportLine(f.row->label, f.code) : "";
     bool copyFails = f.scenario->copyFails;
     Expected e = Observed(clean);
     World changed = ScenarioWorld(*f.scenario);
