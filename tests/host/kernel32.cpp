@@ -159,7 +159,7 @@ namespace model {
 // From the system's texts; an insert (%1) without arguments is refused, as Wine does
 // (Windows may read through the missing argument list instead).
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
-                            LPSTR buffer, DWORD size, va_list *arguments)
+                     LPSTR buffer, DWORD size, va_list *arguments)
 {
     const DWORD known = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
                         FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_HMODULE |
@@ -259,7 +259,7 @@ UINT GetSystemWindowsDirectoryW(LPWSTR buffer, UINT size)
 }
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                          DWORD, HANDLE)
+                   DWORD, HANDLE)
 {
     if (access != GENERIC_READ || disposition != OPEN_EXISTING)
         return Unmodelled("CreateFileW other than to read an existing file"), INVALID_HANDLE_VALUE;

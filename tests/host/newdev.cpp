@@ -30,8 +30,9 @@ static bool PresentDeviceCarries(const std::u16string &hardwareId)
 namespace model {
 
 BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR infPath,
-                                               DWORD flags, PBOOL rebootRequired)
+                                        DWORD flags, PBOOL rebootRequired)
 {
+    // The SDK's flags; Wine 8 takes any (a FIXME), Windows refuses others.
     const DWORD known = INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE;
     if ((flags & ~known) != 0)
         return Fail(ERROR_INVALID_FLAGS);
@@ -65,7 +66,7 @@ BOOL DiUninstallDriverW(HWND, LPCWSTR infPath, DWORD flags, PBOOL needReboot)
     std::u16string path(infPath);
     if (!IsFullPath(path) || world->files.count(path) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);
-    // Windows 10 can hold a package as still in use by the system.
+    // Windows 10 can hold a package as still in use by the system (DriverStoreExplorer#252).
     if (world->packageHeldBySystem)
         return Fail(ERROR_INF_IN_USE_BY_DEVICES);
     std::u16string name = path.substr(path.rfind(u'\\') + 1);

@@ -46,8 +46,8 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA device)
 }
 
 BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                              DWORD property, PDWORD type, PBYTE buffer,
-                                              DWORD size, PDWORD requiredSize)
+                                       DWORD property, PDWORD type, PBYTE buffer,
+                                       DWORD size, PDWORD requiredSize)
 {
     if (!IsOpenSet(set))
         return Fail(ERROR_INVALID_HANDLE);
@@ -92,7 +92,7 @@ Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device)
 namespace model {
 
 HKEY SetupDiOpenDevRegKey(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD scope, DWORD, DWORD keyType,
-                                 REGSAM)
+                          REGSAM)
 {
     Device *stored = DeviceOf(set, device);
     if (stored == NULL)
@@ -106,7 +106,7 @@ HKEY SetupDiOpenDevRegKey(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD scope, DW
 }
 
 BOOL SetupDiSetClassInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device,
-                                          PSP_CLASSINSTALL_HEADER params, DWORD size)
+                                   PSP_CLASSINSTALL_HEADER params, DWORD size)
 {
     if (DeviceOf(set, device) == NULL)
         return Fail(ERROR_INVALID_HANDLE);

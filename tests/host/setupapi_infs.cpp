@@ -29,8 +29,9 @@ BOOL SetupSetNonInteractiveMode(BOOL nonInteractive)
 
 } // namespace model
 
-// Windows asks whether to trust a publisher it does not know yet; where it may not ask,
-// the installation fails instead. A person who sees the question answers it.
+// Windows asks whether to trust a publisher it does not know yet (tap-windows6#26 shows
+// the question); where it may not ask (the SDK's INSTALLFLAG_NONINTERACTIVE, and
+// SetupSetNonInteractiveMode) the installation fails instead. A person who sees it answers.
 BOOL PublisherTrusted(bool mayAsk)
 {
     if (!world->publisherUntrusted)
@@ -59,8 +60,8 @@ std::u16string Publish(const std::u16string &source)
 namespace model {
 
 BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR, DWORD mediaType, DWORD copyStyle,
-                             LPWSTR destination, DWORD destinationSize, PDWORD requiredSize,
-                             LPWSTR *destinationComponent)
+                      LPWSTR destination, DWORD destinationSize, PDWORD requiredSize,
+                      LPWSTR *destinationComponent)
 {
     // The SDK: the size is "zero if the buffer is not specified".
     if (source == NULL || mediaType > SPOST_URL || (destination == NULL && destinationSize != 0))
@@ -87,7 +88,7 @@ BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR, DWORD mediaType, DWORD copyStyle,
 
 // The information holds the INF's path, so that the queries below can find it.
 BOOL SetupGetInfInformationW(LPCVOID inf, DWORD search, PSP_INF_INFORMATION information,
-                                    DWORD size, PDWORD requiredSize)
+                             DWORD size, PDWORD requiredSize)
 {
     if (search != INFINFO_INF_NAME_IS_ABSOLUTE)
         return Unmodelled("SetupGetInfInformationW other than by full path"), FALSE;
@@ -109,7 +110,7 @@ BOOL SetupGetInfInformationW(LPCVOID inf, DWORD search, PSP_INF_INFORMATION info
 
 // What Windows recorded as the name before publishing; a file it never published keeps its own.
 BOOL SetupQueryInfOriginalFileInformationW(PSP_INF_INFORMATION information, UINT index,
-                                                  PSP_ALTPLATFORM_INFO, PSP_ORIGINAL_FILE_INFO_W original)
+                                           PSP_ALTPLATFORM_INFO, PSP_ORIGINAL_FILE_INFO_W original)
 {
     if (information == NULL || index >= information->InfCount)
         return Fail(ERROR_INVALID_PARAMETER);
@@ -179,7 +180,7 @@ static bool InfValue(const std::string &text, const std::string &section, const 
 namespace model {
 
 BOOL SetupGetLineTextW(PINFCONTEXT context, HINF inf, LPCWSTR section, LPCWSTR key, LPWSTR buffer,
-                              DWORD size, PDWORD requiredSize)
+                       DWORD size, PDWORD requiredSize)
 {
     if (context != NULL)
         return Unmodelled("SetupGetLineTextW from a line context"), FALSE;
@@ -223,7 +224,7 @@ namespace model {
 // Refused while a device still uses the copy, unless forced.
 BOOL SetupUninstallOEMInfW(LPCWSTR name, DWORD flags, PVOID reserved)
 {
-    if ((flags & ~SUOI_FORCEDELETE) != 0)
+    if ((flags & ~SUOI_FORCEDELETE) != 0) // the SDK's one flag
         return Fail(ERROR_INVALID_FLAGS);
     if (name == NULL || reserved != NULL)
         return Fail(ERROR_INVALID_PARAMETER);

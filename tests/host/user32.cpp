@@ -17,7 +17,7 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR title)
 // A window whose thread reads no messages keeps the caller for the whole bound: it may
 // have stopped only just now, before Windows counts it as hung.
 LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM, LPARAM, UINT flags,
-                                   UINT timeout, PDWORD_PTR result)
+                            UINT timeout, PDWORD_PTR result)
 {
     size_t index = (size_t)window - 1;
     const UINT known = SMTO_BLOCK | SMTO_ABORTIFHUNG | SMTO_NOTIMEOUTIFNOTHUNG | SMTO_ERRORONEXIT;
@@ -66,7 +66,7 @@ HWINSTA GetProcessWindowStation(void)
 }
 
 BOOL GetUserObjectInformationA(HANDLE object, int index, PVOID information, DWORD size,
-                                      LPDWORD needed)
+                               LPDWORD needed)
 {
     if (object != kStation)
         return Fail(ERROR_INVALID_HANDLE);
