@@ -3,9 +3,8 @@
 target_compile_definitions(common PUBLIC __USE_MINGW_ANSI_STDIO=0 WIN32_LEAN_AND_MEAN)
 target_compile_options(common PUBLIC
     -Os -ffunction-sections -fdata-sections)
-# drvremove's logic is the larger, and the smallest code keeps it clear of the size guard;
-# drvplant's grows under -Oz, so it stays at -Os.
-# (as a property of its sources, which comes after every target's options).
+# drvremove's logic is the larger, and the smallest code keeps it clear of the size guard
+# (drvplant's grows under -Oz). Set on its sources, whose options come after every target's.
 get_target_property(remover_sources remover SOURCES)
 set_source_files_properties(${remover_sources} PROPERTIES COMPILE_OPTIONS -Oz)
 # x64 and ARM64 code needs unwind data (.pdata, .xdata: about 1 KB) for a debugger or a
