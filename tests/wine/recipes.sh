@@ -153,6 +153,7 @@ for device in absent present; do
         fi
         copy=$(copy_name)
         [ -n "$copy" ] || fail "$name, device $device: no oemN.inf holds the INF"
+        if forced; then how="forced on, from $copy"; else how="pre-installed as $copy"; fi
         if [ $name != batch ]; then
             [ -f "$installed/driver/x64/drvplant.exe" ] && [ -f "$installed/driver/x64/drvremove.exe" ] &&
                 [ ! -e "$installed/driver/x86" ] && [ ! -e "$installed/driver/arm64" ] ||
@@ -163,7 +164,7 @@ for device in absent present; do
         [ ! -e "$infs/$copy" ] || fail "$name, device $device: $copy is still there"
         decoy_kept || fail "$name, device $device: the uninstall touched C:\\windows\\inf\\mydev.inf"
         [ ! -e "$installed/driver" ] || fail "$name, device $device: the uninstall kept driver\\"
-        echo "recipes: $name, device $device: installed as $copy (status $installed_with), uninstalled (status $status)"
+        echo "recipes: $name, device $device: $how (status $installed_with); removed (status $status)"
     done
 done
 
@@ -187,14 +188,16 @@ while read -r program given batch nsis inno msi; do
         fi
         export EXIT_STATUS=$given
         half $name stub $which
+        landed=
         if [ $name != batch ]; then
-            if [ -d "$installed/driver" ]; then status=$status:kept; else status=$status:gone; fi
+            if [ -d "$installed/driver" ]; then landed=kept; else landed=gone; fi
+            status=$status:$landed
         fi
         [ "$status" = "$want" ] || fail "$name, $program ending with $given: $status, not $want"
-        seen="$seen $name $status,"
+        seen="$seen $name ${status%:*}${landed:+ (driver\\ $landed)},"
         # Wine 8's rollback of a failed uninstall unregisters the product; a removal with
         # the stand-in ending with 0 clears what is left.
-        [ "${status#*:}" = kept ] && export EXIT_STATUS=0 && half $name stub uninstall
+        [ "$landed" = kept ] && export EXIT_STATUS=0 && half $name stub uninstall
     done
     echo "recipes: $program ending with $given:${seen%,}"
 done <<'EOF'
