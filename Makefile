@@ -1,5 +1,6 @@
 # make            build/{x86,x64,arm64}/drvplant.exe and drvremove.exe (installs nothing)
-# make deps       install what building and testing need on Debian 12 (as root)
+# make deps       install what building and testing need on Debian 12 (as root): Debian's
+#                 packages, and Inno Setup's compiler from npm as package-lock.json pins it
 # make demo       deps, then both jobs of drvplant and a removal in a throwaway Wine prefix
 # make test       deps, then every suite below but bench
 # make unit       unit tests, plain and sanitized
@@ -7,7 +8,8 @@
 #                 root with qemu, made the first time); Debian 12's Wine 8, or with WINE=10
 #                 Debian 13's Wine 10 (x86 and x64, in a Debian 13 root made the first time)
 #                 Both take CASE=absent: only the cases whose name contains it.
-# make recipes    both halves of the README's batch-file and NSIS recipes under Wine
+# make recipes    both halves of the recipes of docs/recipes.md whose tools run here (the batch
+#                 file, NSIS, Inno Setup, the MSI) under Wine, with and without the device
 # make release    the exes' format, imports, hardening and size; the release archive, rebuilt
 #                 bit for bit from two clones, and signed with a throwaway certificate
 # make fuzz       fuzz whole runs for FUZZ_SECONDS (60), then report coverage

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Makes the release archive $2/drvplant-<version>.zip from the x86, x64 and arm64 builds
-# under $1: the six exes (drvplant and drvremove for each), the README, the licence, and SHA256SUMS over all of them. Entry order,
+# under $1: the six exes (drvplant and drvremove for each), the README, the documents an
+# installer author needs (docs/), the licence, and SHA256SUMS over all of them. Entry order,
 # times (the commit's) and permissions are fixed, so one commit always gives the same bytes.
 # With SIGN_PKCS12 or SIGN_PKCS11_MODULE set (see sign.sh), the exes are signed first.
 set -eu
@@ -12,19 +13,24 @@ version=$(sed -n 's/^project(drvplant VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLi
 top=drvplant-$version
 arches="x86 x64 arm64"
 exes=$(for arch in $arches; do printf '%s/drvplant.exe %s/drvremove.exe ' $arch $arch; done)
-files="${exes}README.md LICENSE"
+docs="docs/recipes.md docs/reference.md docs/deploying.md"
+texts="README.md $docs LICENSE"
+files="$exes$texts"
 rm -rf "${out:?}/$top" "$out/$top.zip"
 for arch in $arches; do
     mkdir -p "$out/$top/$arch"
     cp "$builds/$arch/drvplant.exe" "$builds/$arch/drvremove.exe" "$out/$top/$arch/"
     chmod 755 "$out/$top/$arch/drvplant.exe" "$out/$top/$arch/drvremove.exe"
 done
-cp "$root/README.md" "$root/LICENSE" "$out/$top/"
+mkdir -p "$out/$top/docs"
+for text in $texts; do
+    cp "$root/$text" "$out/$top/$text"
+done
 if [ -n "${SIGN_PKCS12:-}${SIGN_PKCS11_MODULE:-}" ]; then
     (cd "$out/$top" && "$root/tools/sign.sh" $exes)
 fi
 (cd "$out/$top" && sha256sum $files >SHA256SUMS)
-chmod 644 "$out/$top/README.md" "$out/$top/LICENSE" "$out/$top/SHA256SUMS"
+(cd "$out/$top" && chmod 644 $texts SHA256SUMS)
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}
 entries=$(for file in $files SHA256SUMS; do printf '%s/%s ' "$top" "$file"; done)
 # zip keeps the order given; -X leaves out the extra fields that hold the staging
