@@ -15,7 +15,10 @@ enum Installed { kNone, kForced, kCopied, kBoxShown };
 // are whole situations.
 struct InstallCase {
     const char *name;
-    std::vector<std::string> args = kForcing;
+    std::vector<std::string> args = kForcing; // as the ANSI conversion gives them
+    std::vector<std::u16string> wideArgs = {}; // as the command line holds them
+    std::u16string infPath = kInfPath;         // where INF_File is, and what both installations get
+    std::map<std::u16string, std::string> files = {}; // beside the INF
     std::vector<std::u16string> windows = {};
     std::set<std::u16string> hung = {};
     std::vector<Fault> faults = {};
@@ -34,6 +37,9 @@ static World WorldFor(const InstallCase &c)
 {
     World w = UsualMachine();
     w.args = c.args;
+    w.wideArgs = c.wideArgs;
+    w.files.insert(c.files.begin(), c.files.end());
+    w.files[c.infPath] = kDevInf;
     w.windows = c.windows;
     w.hung = c.hung;
     w.faults = c.faults;
@@ -84,6 +90,21 @@ static const InstallCase kInstallCases[] = {
     {.name = "forced_where_nobody_sees_a_box", .stationVisible = false, .out = kFoundWalk + kSuccess,
      .status = 0, .installed = kForced, .flags = INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE},
     {.name = "forced_from_a_bare_name", .args = {"drvplant", "dev.inf", "ROOT\\SAMPLEDEV"},
+     .out = kFoundWalk + kSuccess, .status = 0, .installed = kForced},
+    {.name = "pre_installed_from_a_bare_name", .args = {"drvplant", "dev.inf", "ROOT\\ABSENT"},
+     .out = kAbsentWalk + kSuccess, .status = 0, .installed = kCopied},
+    // Code page 1252 holds no such name: the ANSI vector has question marks.
+    {.name = "a_folder_the_ansi_code_page_cannot_hold",
+     .args = {"C:\\Users\\???????\\setup\\drvplant.exe", "dev.inf", "ROOT\\ABSENT"},
+     .wideArgs = {u"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup\\drvplant.exe", u"dev.inf",
+                  u"ROOT\\ABSENT"},
+     .infPath = u"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup\\dev.inf",
+     .out = kAbsentWalk + kSuccess, .status = 0, .installed = kCopied},
+    // Best fit turns the folder into one that anybody may make, with an INF of their own.
+    {.name = "best_fit_look_alike_folder_is_not_taken",
+     .args = {"C:\\Lukasz\\s\\drvplant.exe", "dev.inf", "ROOT\\SAMPLEDEV"},
+     .wideArgs = {u"C:\\\u0141ukasz\\s\\drvplant.exe", u"dev.inf", u"ROOT\\SAMPLEDEV"},
+     .infPath = u"C:\\\u0141ukasz\\s\\dev.inf", .files = {{u"C:\\Lukasz\\s\\dev.inf", "decoy"}},
      .out = kFoundWalk + kSuccess, .status = 0, .installed = kForced},
     // A publisher not yet trusted: Windows asks; where nobody can answer, the run fails.
     {.name = "untrusted_publisher_asked_about", .publisherUntrusted = true,
@@ -140,14 +161,17 @@ TEST_P(InstallMainTest, PrintsInstallsAndEnds)
     EXPECT_EQ(c.closed, w.closed);
     EXPECT_EQ(c.prompts, w.prompts.size());
     EXPECT_EQ(std::vector<std::string>{}, BrokenInvariants(w, status, GetLastError()));
+    if (c.installed != kNone) {
+        EXPECT_EQ(c.infPath, w.searchedPaths[0]) << "the INF path the existence test judged";
+    }
 
     ASSERT_EQ(c.installed == kForced ? 1u : 0u, w.updates.size());
     if (c.installed == kForced) {
         EXPECT_EQ(u"ROOT\\SAMPLEDEV", w.updates[0].hardwareId);
-        EXPECT_EQ(kInfPath, w.updates[0].infPath);
+        EXPECT_EQ(c.infPath, w.updates[0].infPath);
         EXPECT_EQ(c.flags, w.updates[0].flags);
     }
-    EXPECT_EQ(c.installed == kCopied ? std::vector<std::u16string>{kInfPath} : std::vector<std::u16string>{},
+    EXPECT_EQ(c.installed == kCopied ? std::vector<std::u16string>{c.infPath} : std::vector<std::u16string>{},
               w.copies);
     ASSERT_EQ(c.installed == kBoxShown ? 1u : 0u, w.boxes.size());
     if (c.installed == kBoxShown) {
@@ -158,48 +182,3 @@ TEST_P(InstallMainTest, PrintsInstallsAndEnds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, InstallMainTest, testing::ValuesIn(kInstallCases), RowName());
-
-struct PathRunCase {
-    const char *name;
-    std::string program;         // as the ANSI conversion gives it
-    std::u16string wideProgram;  // as the command line holds it
-    std::string infFile;
-    std::map<std::u16string, std::string> files;
-    std::u16string searched; // what the file search was asked for
-    int status;
-};
-
-PRINTS_AS_NAME(PathRunCase)
-
-// The INF path that the file search judges is the one both installations receive.
-
-static const PathRunCase kPathRunCases[] = {
-    {"bare_name_from_the_infs_folder", "drvplant", u"drvplant", "dev.inf", {{kInfPath, ""}}, kInfPath, 0},
-    // Code page 1252 holds neither name: the ANSI vector has question marks.
-    {"a_folder_the_ansi_code_page_cannot_hold", "C:\\Users\\???????\\setup\\drvplant.exe",
-     u"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup\\drvplant.exe", "dev.inf",
-     {{u"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup\\dev.inf", ""}},
-     u"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup\\dev.inf", 0},
-    // Best fit turns the folder into one that anybody may make, with an INF of their own.
-    {"best_fit_look_alike_folder_is_not_taken", "C:\\Lukasz\\s\\drvplant.exe",
-     u"C:\\\u0141ukasz\\s\\drvplant.exe", "dev.inf",
-     {{u"C:\\Lukasz\\s\\dev.inf", "decoy"}, {u"C:\\\u0141ukasz\\s\\dev.inf", ""}}, u"C:\\\u0141ukasz\\s\\dev.inf", 0},
-};
-
-class InfPathTest : public testing::TestWithParam<PathRunCase> {};
-
-TEST_P(InfPathTest, IsWhatBothInstallationsReceive)
-{
-    const PathRunCase &c = GetParam();
-    World w = UsualMachine();
-    w.args = {c.program, c.infFile, "ROOT\\ABSENT"};
-    w.wideArgs = {c.wideProgram, Widened(c.infFile), u"ROOT\\ABSENT"};
-    w.files = c.files;
-    WorldScope scope(w);
-    EXPECT_EQ(c.status, RunProgram(InstallMain));
-    EXPECT_EQ(std::vector<std::u16string>{c.searched}, w.searchedPaths);
-    EXPECT_EQ(c.status == 0 ? std::vector<std::u16string>{c.searched} : std::vector<std::u16string>{},
-              w.copies);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, InfPathTest, testing::ValuesIn(kPathRunCases), RowName());
