@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-// A machine's memory ends somewhere.
 static const SIZE_T kLargestBlock = 256u << 20;
 
 BOOL IsDBCSLeadByte(BYTE character)
