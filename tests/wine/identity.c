@@ -1,6 +1,6 @@
-/* Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it: the manifest
- * (through an activation context, as the loader builds one) and the version resource.
- * Usage: identity <drvplant.exe> [case] */
+/* Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it:
+ * the manifest (through an activation context, as the loader builds one) and the version
+ * resource. Usage: identity <group> <drvplant.exe or drvremove.exe> <case> */
 #include "kit.h"
 
 #include <stdlib.h>
@@ -14,13 +14,13 @@ static const GUID kSupportedOs[] = {
     {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}}, // 10, 11
 };
 
-static void ManifestCase(const wchar_t *drvplant)
+static void ManifestCase(const wchar_t *exe)
 {
     ACTCTXW request;
     memset(&request, 0, sizeof request);
     request.cbSize = sizeof request;
     request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = drvplant;
+    request.lpSource = exe;
     request.lpResourceName = MAKEINTRESOURCEW(1); // the manifest the loader reads
     SetLastError(0xdeadbeef);
     HANDLE context = CreateActCtxW(&request);
@@ -47,7 +47,7 @@ static void ManifestCase(const wchar_t *drvplant)
                         compatibility, sizeof compatibility, &got);
     check(read, "manifest: compatibility not readable, error %lu", GetLastError());
     DWORD count = *(DWORD *)compatibility;
-    const size_t wanted = sizeof kSupportedOs / sizeof kSupportedOs[0];
+    const size_t wanted = COUNT(kSupportedOs);
     check(count == wanted, "manifest: %lu supportedOS entries, expected %u", count,
           (unsigned)wanted);
     size_t from = sizeof count;
@@ -68,18 +68,18 @@ typedef struct {
     const wchar_t *value;
 } VersionString;
 
-static void VersionCase(const wchar_t *drvplant)
+static void VersionCase(const wchar_t *exe)
 {
     /* The same resource names the program that carries it. */
-    int drvremove = wcsstr(drvplant, L"drvremove.exe") != NULL;
+    int drvremove = wcsstr(exe, L"drvremove.exe") != NULL;
     DWORD ignored;
     SetLastError(0xdeadbeef);
-    DWORD size = GetFileVersionInfoSizeW(drvplant, &ignored);
+    DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
     check(size > 0, "version: no resource, error %lu", GetLastError());
     if (size == 0)
         return;
     char *block = (char *)calloc(1, size);
-    check(GetFileVersionInfoW(drvplant, 0, size, block), "version: unreadable");
+    check(GetFileVersionInfoW(exe, 0, size, block), "version: unreadable");
 
     VS_FIXEDFILEINFO *fixed = NULL;
     UINT length = 0;
@@ -111,7 +111,7 @@ static void VersionCase(const wchar_t *drvplant)
         {L"OriginalFilename", drvremove ? L"drvremove.exe" : L"drvplant.exe"},
         {L"FileDescription", drvremove ? DRVREMOVE_DESCRIPTION : DRVPLANT_DESCRIPTION},
     };
-    for (size_t i = 0; i < sizeof strings / sizeof strings[0]; i++) {
+    for (size_t i = 0; i < COUNT(strings); i++) {
         wchar_t path[128] = L"\\StringFileInfo\\040904B0\\";
         wcscat(path, strings[i].name);
         wchar_t *value = NULL;
@@ -123,23 +123,20 @@ static void VersionCase(const wchar_t *drvplant)
     free(block);
 }
 
-int main(int argc, char **argv)
+static void IdentityCases(const wchar_t *exe)
 {
-    static wchar_t drvplant[MAX_PATH];
-    if (argc != 2 && argc != 3) {
-        printf("usage: identity <drvplant.exe or drvremove.exe> [case]\n");
-        return 2;
-    }
-    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, drvplant, MAX_PATH);
-    const char *group = wcsstr(drvplant, L"drvremove.exe") != NULL ? "identity of drvremove" : "identity";
-    SelectCases(group, argc == 3 ? argv[2] : NULL);
     if (BeginCase("manifest_runs_as_invoker_on_windows_7_to_11")) {
-        ManifestCase(drvplant);
+        ManifestCase(exe);
         EndCase();
     }
     if (BeginCase("version_resource")) {
-        VersionCase(drvplant);
+        VersionCase(exe);
         EndCase();
     }
-    return CheckSummary(group);
+}
+
+int main(int argc, char **argv)
+{
+    static const Group groups[] = {{"identity", IdentityCases}, {"identity_drvremove", IdentityCases}};
+    return RunGroup(argc, argv, groups, COUNT(groups));
 }

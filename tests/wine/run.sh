@@ -1,13 +1,12 @@
 #!/bin/sh
 # run.sh [--wine 10] BUILD [CASE]
-# Runs the integration suite against the exes in build directory BUILD (x86, x64, or arm64
-# under the arm64 Wine of an arm64 Debian root), in a throwaway Wine prefix, once per
-# locale whose code page the suite needs, and once more per Windows version; reads back
-# the exes' manifests and version resources, and sees the stack cookie at work. The Wine
-# is the host's, Debian 12's Wine 8; with --wine 10, Debian 13's Wine 10 from a Debian
-# root (x86 and x64). With CASE, only the cases whose name contains it run, and a CASE
-# that no case matches fails. Each case prints "ok", "FAIL", or "gap" (what this Wine
-# cannot show, from the kit's table of gaps) with its group and name.
+# Runs the groups of groups.h against the exes in build directory BUILD (x86, x64, or arm64
+# under the arm64 Wine of an arm64 Debian root), in a throwaway Wine prefix, each in its
+# locale and then again as the Windows versions it names. The Wine is the host's, Debian
+# 12's Wine 8; with --wine 10, Debian 13's Wine 10 from a Debian root (x86 and x64). With
+# CASE, only the cases whose name contains it run, and a CASE that no listed case matches
+# fails. Each case prints "ok", "FAIL", or "gap" (what this Wine cannot show, from the
+# kit's table of gaps) with its group and name.
 set -u
 wine=8
 [ "$1" = --wine ] && { wine=$2; shift 2; }
@@ -15,6 +14,16 @@ build=$(cd "$1" && pwd)
 case=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 arch=$(basename "$build")
+# groups [VERSION]: "group locale program exe" for each group of groups.h that runs again
+# as VERSION (all of them without one) and has a case whose name contains CASE.
+groups() {
+    sed -n 's/^GROUP(\(.*\))$/\1/p' "$here/groups.h" | while IFS=', ' read -r group locale program exe again; do
+        case " $again " in *" ${1:-$again} "*) ;; *) continue ;; esac
+        sed -n "s/^CASE($group, \(.*\))\$/\1/p" "$here/groups.h" | grep -qF -- "$case" &&
+            echo "$group $locale $program $exe"
+    done
+}
+[ -n "$(groups)" ] || { echo "FAIL no case matches \"$case\""; exit 1; }
 . "$here/prefix.sh"
 case $wine-$arch in
 8-arm64) root=arm64 prefixes=$build/wineprefix ;;
@@ -28,46 +37,31 @@ if [ -n "$root" ]; then
     trap leave_root_wine EXIT
 fi
 echo "$arch exes under $(wine --version 2>/dev/null)"
-status=0 matched=
-# run LOCALE PROGRAM [ARGUMENT...]: one of the suite's programs, with the case filter last.
-# Status 3 (kNoCaseMatched in the kit): the filter matched none of its cases. A program that
-# failed counts as matched: its failure fails the run already.
-run() {
-    locale=$1 program=$2
-    shift 2
-    LC_ALL="$locale.UTF-8" wine "$build/tests/wine/$program.exe" "$@" "$case"
-    ended=$?
-    [ $ended = 3 ] && [ -n "$case" ] && return
-    matched=yes
-    [ $ended = 0 ] || status=1
-}
-suite() { # locale group
-    run "$1" suite "$(winepath -w "$build/drvplant.exe")" "$2"
-}
-# as_version VERSION: what follows runs as that Windows version, or the run fails.
-as_version() {
-    echo "as $1:"
-    wine winecfg -v "$1" || { echo "FAIL switching Wine to $1"; status=1; return 1; }
+status=0
+# run_groups [VERSION]: the groups that run as VERSION, or, without one, all of them as the
+# prefix's own version; a version that cannot be set fails the run.
+run_groups() {
+    listed=$(groups "$@")
+    [ -n "$listed" ] || return 0
+    if [ $# = 1 ]; then
+        echo "as $1:"
+        wine winecfg -v "$1" || { echo "FAIL switching Wine to $1"; status=1; return; }
+    fi
+    while read -r group locale program exe; do
+        [ "$exe" = - ] && exe= || exe=$(winepath -w "$build/$exe")
+        LC_ALL="$locale.UTF-8" wine "$build/tests/wine/$program.exe" "$group" "$exe" "$case" || status=1
+    done <<LISTED
+$listed
+LISTED
 }
 fresh_prefix "$prefixes"
-for group in en_US:english zh_CN:chinese ja_JP:japanese en_US:removal; do
-    suite "${group%%:*}" "${group#*:}"
-done
-run en_US identity "$(winepath -w "$build/drvplant.exe")"
-run en_US identity "$(winepath -w "$build/drvremove.exe")"
-run en_US mitigations
-# The prefix plays Windows 7; the English cases again as Windows 10, and for the x86 exe as
-# Windows XP, which needs a 32-bit prefix.
-as_version win10 && suite en_US english
+run_groups
+run_groups win10
 wineserver -k
-if [ "$(basename "$build")" = x86 ]; then
+if [ "$arch" = x86 ] && [ -n "$(groups winxp)" ]; then
     export WINEARCH=win32
     fresh_prefix "$prefixes-xp"
-    as_version winxp && suite en_US english
+    run_groups winxp
     wineserver -k
-fi
-if [ -n "$case" ] && [ -z "$matched" ]; then
-    echo "FAIL no case matches \"$case\""
-    status=1
 fi
 exit $status

@@ -1,10 +1,10 @@
-/* Files, and runs of a program with an exact command line: its output, status and box. */
+/* Runs of a program with an exact command line: its output, status and box. */
 #include "kit.h"
 
 #include <string.h>
 #include <wchar.h>
 
-static void ReadAll(const wchar_t *path, Text *text)
+void ReadFileText(const wchar_t *path, Text *text)
 {
     TextClear(text);
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
@@ -21,28 +21,10 @@ static void ReadAll(const wchar_t *path, Text *text)
     CloseHandle(file);
 }
 
-void WriteFileBytes(const wchar_t *path, const char *bytes, size_t size)
-{
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    check(file != INVALID_HANDLE_VALUE && WriteFile(file, bytes, (DWORD)size, &written, NULL),
-          "writing %ls: error %lu", path, GetLastError());
-    CloseHandle(file);
-}
-
-int FileHasBytes(const wchar_t *path, const char *bytes, size_t size)
-{
-    static Text held;
-    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
-        return 0;
-    ReadAll(path, &held);
-    return held.length == size && memcmp(held.bytes, bytes, size) == 0;
-}
-
 typedef struct {
     const wchar_t *outPath;
     HANDLE stop;
-    Outcome *outcome;
+    RunOutcome *outcome;
 } BoxWatch;
 
 /* Waits for the failure box, notes its text and what the output file held while it
@@ -56,7 +38,7 @@ static DWORD WINAPI PressBoxOk(void *context)
             continue;
         GetDlgItemTextA(box, 0xFFFF, watch->outcome->boxText, sizeof watch->outcome->boxText);
         watch->outcome->boxShown = 1;
-        ReadAll(watch->outPath, &watch->outcome->outAtBox);
+        ReadFileText(watch->outPath, &watch->outcome->outAtBox);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         break;
     }
@@ -79,10 +61,11 @@ static HANDLE OpenStandardOutput(enum StandardOutput output, const wchar_t *outP
     return NULL;
 }
 
-void RunExact(const wchar_t *program, const wchar_t *commandLine, const wchar_t *directory,
-              enum StandardOutput output, const wchar_t *desktop, Outcome *outcome)
+void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_t *directory,
+                enum StandardOutput output, const wchar_t *desktop, RunOutcome *outcome,
+                const char *file, int line)
 {
-    static wchar_t line[4096], desktopName[MAX_PATH];
+    static wchar_t exact[4096], desktopName[MAX_PATH];
     wchar_t outPath[MAX_PATH + 32];
     memset(outcome, 0, sizeof *outcome);
     outcome->status = MAXDWORD;
@@ -99,30 +82,32 @@ void RunExact(const wchar_t *program, const wchar_t *commandLine, const wchar_t 
         lstrcpynW(desktopName, desktop, MAX_PATH);
         startup.lpDesktop = desktopName;
     }
-    lstrcpynW(line, commandLine, sizeof line / sizeof line[0]); /* CreateProcessW writes to it */
+    lstrcpynW(exact, commandLine, COUNT(exact)); /* CreateProcessW writes to it */
     PROCESS_INFORMATION process;
     BoxWatch watch = {outPath, CreateEventW(NULL, TRUE, FALSE, NULL), outcome};
     HANDLE watcher = CreateThread(NULL, 0, PressBoxOk, &watch, 0, NULL);
     DWORD started = GetTickCount();
-    BOOL created = CreateProcessW(program, line, NULL, NULL, TRUE, 0, NULL, directory, &startup, &process);
+    SetLastError(0xdeadbeef);
+    BOOL created = CreateProcessW(program, exact, NULL, NULL, TRUE, 0, NULL, directory, &startup, &process);
     /* Wine under load now and then fails to start a process at all (1359, seen once in
      * about ten full runs); the program never ran, so it is started once more. */
     if (!created && GetLastError() == ERROR_INTERNAL_ERROR) {
         printf("starting %ls failed with 1359; once more\n", commandLine);
-        lstrcpynW(line, commandLine, sizeof line / sizeof line[0]);
-        created = CreateProcessW(program, line, NULL, NULL, TRUE, 0, NULL, directory, &startup, &process);
+        lstrcpynW(exact, commandLine, COUNT(exact));
+        SetLastError(0xdeadbeef);
+        created = CreateProcessW(program, exact, NULL, NULL, TRUE, 0, NULL, directory, &startup, &process);
     }
     if (created) {
         int ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
         outcome->milliseconds = GetTickCount() - started;
-        check(ended, "%ls did not end within a minute", commandLine);
+        check_at(file, line, ended, "%ls did not end within a minute", commandLine);
         if (!ended)
             TerminateProcess(process.hProcess, MAXDWORD);
         GetExitCodeProcess(process.hProcess, &outcome->status);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     } else {
-        check(0, "starting %ls: error %lu", commandLine, GetLastError());
+        check_at(file, line, 0, "starting %ls: error %lu", commandLine, GetLastError());
     }
     SetEvent(watch.stop);
     WaitForSingleObject(watcher, INFINITE);
@@ -131,21 +116,23 @@ void RunExact(const wchar_t *program, const wchar_t *commandLine, const wchar_t 
     if (out != NULL && out != INVALID_HANDLE_VALUE)
         CloseHandle(out);
     if (output == kOutputToFile)
-        ReadAll(outPath, &outcome->out);
+        ReadFileText(outPath, &outcome->out);
 }
 
-const wchar_t *HiddenDesktop(void)
+const wchar_t *HiddenDesktopAt(const char *file, int line)
 {
     static HWINSTA station;
     if (station == NULL) {
         /* The desktop is made inside the station while it is this process's own; both stay
          * open, so they live as long as the suite. */
         HWINSTA mine = GetProcessWindowStation();
+        SetLastError(0xdeadbeef);
         station = CreateWindowStationW(L"Service-0x0-3e7$", 0, WINSTA_ALL_ACCESS, NULL);
-        check(station != NULL && SetProcessWindowStation(station),
-              "making a hidden window station: error %lu", GetLastError());
+        check_at(file, line, station != NULL && SetProcessWindowStation(station),
+                 "making a hidden window station: error %lu", GetLastError());
+        SetLastError(0xdeadbeef);
         HDESK desktop = CreateDesktopW(L"Default", NULL, NULL, 0, GENERIC_ALL, NULL);
-        check(desktop != NULL, "making its desktop: error %lu", GetLastError());
+        check_at(file, line, desktop != NULL, "making its desktop: error %lu", GetLastError());
         SetProcessWindowStation(mine);
     }
     return L"Service-0x0-3e7$\\Default";

@@ -6,6 +6,8 @@
 
 struct Wizard {
     const wchar_t *title;
+    const char *file; /* the caller's, for the check that the window opened */
+    int line;
     HANDLE ready, hanging, release;
     HANDLE thread;
     HWND window;
@@ -46,9 +48,10 @@ static DWORD WINAPI RunWizard(void *context)
     windowClass.lpfnWndProc = WizardProc;
     windowClass.lpszClassName = L"DrvplantSuiteWizard";
     RegisterClassW(&windowClass); /* fails harmlessly once registered */
+    SetLastError(0xdeadbeef);
     wizard->window = CreateWindowExW(0, windowClass.lpszClassName, wizard->title,
                                      WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
-    check(wizard->window != NULL, "creating the wizard window: error %lu", GetLastError());
+    check_at(wizard->file, wizard->line, wizard->window != NULL, "creating the wizard window: error %lu", GetLastError());
     SetWindowLongPtrW(wizard->window, GWLP_USERDATA, (LONG_PTR)wizard);
     SetEvent(wizard->ready);
     MSG message;
@@ -57,10 +60,12 @@ static DWORD WINAPI RunWizard(void *context)
     return 0;
 }
 
-Wizard *OpenWizard(const wchar_t *title)
+Wizard *OpenWizardAt(const wchar_t *title, const char *file, int line)
 {
     Wizard *wizard = (Wizard *)calloc(1, sizeof *wizard);
     wizard->title = title;
+    wizard->file = file;
+    wizard->line = line;
     wizard->ready = CreateEventW(NULL, TRUE, FALSE, NULL);
     wizard->hanging = CreateEventW(NULL, TRUE, FALSE, NULL);
     wizard->release = CreateEventW(NULL, TRUE, FALSE, NULL);

@@ -1,0 +1,247 @@
+/* The suite's fixture and its entry: the files and devices that every case starts from,
+ * what cases leave and how it goes, and the one way a case starts a program. Usage:
+ * suite <group> <drvplant.exe> <case>, where the group is one of groups.h for this program
+ * and matches the locale Wine was started in. */
+#include "fixture.h"
+
+#include <string.h>
+#include <wchar.h>
+
+/* key: the registry key below HKLM\Software that installing it writes. */
+#define SUITE_INF(key)                                     \
+    "[Version]\r\n"                                        \
+    "Signature=\"$Windows NT$\"\r\n"                       \
+    "Class=System\r\n"                                     \
+    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n" \
+    "Provider=drvplant suite\r\n"                          \
+    "DriverVer=12/07/2026,1.0.0.0\r\n"                     \
+    "\r\n"                                                 \
+    "[Manufacturer]\r\n"                                   \
+    "drvplant suite=Models\r\n"                            \
+    "\r\n"                                                 \
+    "[Models]\r\n"                                         \
+    "suite device=Install,ROOT\\DRVPLANT_TEST\r\n"         \
+    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n"       \
+    "\r\n"                                                 \
+    "[Install]\r\n"                                        \
+    "AddReg=Install.AddReg\r\n"                            \
+    "\r\n"                                                 \
+    "[Install.Services]\r\n"                               \
+    "AddService=,2\r\n"                                    \
+    "\r\n"                                                 \
+    "[Install.AddReg]\r\n"                                 \
+    "HKLM,Software\\" key ",Installed,,\"yes\"\r\n"
+const char kInfBytes[] = SUITE_INF("drvplant-suite");
+const char kDecoyInfBytes[] = SUITE_INF("drvplant-decoy");
+static const char kBadInfBytes[] = "\x01\x02 not an INF \xff\r\n";
+static const char kInstallKey[] = "Software\\drvplant-suite";
+
+/* Names of system DLLs that are not KnownDLLs, or that the system's own DLLs load. */
+const wchar_t *const kPlantedNames[] = {
+    L"newdev", L"version", L"uxtheme", L"comctl32", L"cfgmgr32", L"wintrust", L"setupapi",
+    L"user32", L"devobj", L"imm32", L"dwmapi", L"winmm", L"msimg32", L"crypt32", L"userenv",
+    L"profapi", L"dbghelp", L"shlwapi", L"gdi32", L"advapi32", NULL,
+};
+
+void WriteFileBytesAt(const wchar_t *path, const char *bytes, const char *file, int line)
+{
+    SetLastError(0xdeadbeef);
+    HANDLE handle = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    check_at(file, line,
+             handle != INVALID_HANDLE_VALUE &&
+                 WriteFile(handle, bytes, (DWORD)strlen(bytes), &written, NULL),
+             "writing %ls: error %lu", path, GetLastError());
+    CloseHandle(handle);
+}
+
+void CopyOrFailAt(const wchar_t *from, const wchar_t *to, const char *file, int line)
+{
+    SetLastError(0xdeadbeef);
+    check_at(file, line, CopyFileW(from, to, FALSE), "copying %ls to %ls: error %lu", from, to,
+             GetLastError());
+}
+
+int FileHasBytes(const wchar_t *path, const char *bytes)
+{
+    static Text held;
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+        return 0;
+    ReadFileText(path, &held);
+    return held.length == strlen(bytes) && memcmp(held.bytes, bytes, held.length) == 0;
+}
+
+const wchar_t *InfFolderFile(const wchar_t *name)
+{
+    static wchar_t path[MAX_PATH];
+    return wcscat(wcscpy(path, INF_FOLDER_PATH), name);
+}
+
+static void MakeFolders(const wchar_t *path)
+{
+    wchar_t part[MAX_PATH];
+    for (size_t at = 3; at <= wcslen(path); at++)
+        if (path[at] == L'\\' || path[at] == L'\0') {
+            lstrcpynW(part, path, (int)at + 1);
+            CreateDirectoryW(part, NULL);
+        }
+}
+
+/* The program as exe in folder, with test.inf and bad.inf beside it, and drvremove.exe
+ * beside each drvplant.exe. */
+static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_t *name,
+                         const wchar_t *drvremove, const char *file, int line)
+{
+    wchar_t path[MAX_PATH];
+    MakeFolders(folder);
+    WriteFileBytesAt(wcscat(wcscpy(path, folder), L"\\test.inf"), kInfBytes, file, line);
+    WriteFileBytesAt(wcscat(wcscpy(path, folder), L"\\bad.inf"), kBadInfBytes, file, line);
+    CopyOrFailAt(exe, wcscat(wcscat(wcscpy(path, folder), L"\\"), name), file, line);
+    if (wcscmp(name, L"drvplant.exe") == 0)
+        CopyOrFailAt(drvremove, wcscat(wcscpy(path, folder), L"\\drvremove.exe"), file, line);
+}
+
+/* Beside the planted exes, a DLL that leaves a mark when loaded under each planted name. */
+void PrepareSuiteAt(const wchar_t *drvplant, const char *file, int line)
+{
+    static const wchar_t *const folders[] = {SUITE, SUITE L"\\drv plant", SUITE L"\\x64",
+                                             CYRILLIC, CHINESE, DEVANAGARI, LOOK_ALIKE, PLANTED};
+    static const char kSecond[] = "drvplant\\first\0ROOT\\DRVPLANT_SECOND\0drvplant\\third\0";
+    wchar_t drvremove[MAX_PATH], oldLoader[MAX_PATH], mark[MAX_PATH], path[MAX_PATH];
+    wcscpy(wcsrchr(wcscpy(drvremove, drvplant), L'\\') + 1, L"drvremove.exe");
+    wcscpy(wcsrchr(wcscpy(oldLoader, drvplant), L'\\') + 1, L"drvplant_old_loader.exe");
+    GetModuleFileNameW(NULL, mark, MAX_PATH);
+    wcscpy(wcsrchr(mark, L'\\') + 1, L"mark.dll");
+    for (size_t i = 0; i < COUNT(folders); i++)
+        PlaceProgram(folders[i], drvplant, L"drvplant.exe", drvremove, file, line);
+    PlaceProgram(L"C:\\dbcs", drvplant, wcsrchr(JAPANESE, L'\\') + 1, drvremove, file, line);
+    PlaceProgram(PLANTED_OLD, oldLoader, L"drvplant.exe", drvremove, file, line);
+    CreateDirectoryW(SUITE L"\\folder", NULL);
+    CreateDirectoryW(L"C:\\elsewhere", NULL);
+    CreateDirectoryW(L"C:\\marks", NULL);
+    MakeFolders(L"C:\\Lukasz\\s");
+    WriteFileBytesAt(L"C:\\Lukasz\\s\\test.inf", kDecoyInfBytes, file, line);
+    for (size_t f = 0; f < 2; f++)
+        for (size_t i = 0; kPlantedNames[i] != NULL; i++) {
+            wcscat(wcscat(wcscpy(path, f == 0 ? PLANTED : PLANTED_OLD), L"\\"), kPlantedNames[i]);
+            CopyOrFailAt(mark, wcscat(path, L".dll"), file, line);
+        }
+    if (!DevicePresent("ROOT\\DRVPLANT_TEST")) {
+        CreatePresentDeviceAt("ROOT\\DRVPLANT_TEST\0", 20, file, line);
+        CreatePresentDeviceAt(kSecond, sizeof kSecond, file, line);
+        CreatePresentDeviceAt("root\\drvplant_lower\0", 21, file, line);
+        CreatePresentDeviceAt("", 0, file, line);
+    }
+    /* The walks that the cases expect end at these. */
+    check_at(file, line, DevicePresent("ROOT\\DRVPLANT_TEST") && DevicePresent("ROOT\\DRVPLANT_SECOND") &&
+                             DevicePresent("root\\drvplant_lower"),
+             "the suite's devices are not all present");
+}
+
+void RunStartAt(Start start, enum StandardOutput output, int hidden, RunOutcome *run,
+                const char *file, int line)
+{
+    const wchar_t *program = start.program != NULL ? start.program : DRVPLANT;
+    RunExactAt(program, start.commandLine != NULL ? start.commandLine : program,
+               start.directory != NULL ? start.directory : SUITE, output,
+               hidden ? HiddenDesktopAt(file, line) : NULL, run, file, line);
+}
+
+int FindPublishedCopy(wchar_t *name)
+{
+    WIN32_FIND_DATAW found;
+    int seen = 0;
+    HANDLE search = FindFirstFileW(INF_FOLDER_PATH L"oem*.inf", &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more && !seen; more = FindNextFileW(search, &found))
+        if ((seen = FileHasBytes(InfFolderFile(found.cFileName), kInfBytes)) != 0)
+            wcscpy(name, found.cFileName);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return seen;
+}
+
+/* Wine 10 keeps a driver store beside the published copies, as Windows does. A package
+ * left there without its published copy makes its SetupCopyOEMInfW fail with 2 for the
+ * same INF, so forgetting an install takes the package too. */
+void ForgetInstallsAt(const char *file, int line)
+{
+    static const wchar_t kStore[] = L"C:\\windows\\system32\\driverstore\\filerepository\\";
+    WIN32_FIND_DATAW found;
+    wchar_t path[MAX_PATH], copy[MAX_PATH];
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
+    DeleteFileW(InfFolderFile(L"test.inf"));
+    while (FindPublishedCopy(copy))
+        DeleteFileW(InfFolderFile(copy));
+    HANDLE search = FindFirstFileW(wcscat(wcscpy(path, kStore), L"test.inf_*"), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        wcscat(wcscpy(path, kStore), found.cFileName);
+        DeleteFileW(wcscat(wcscpy(copy, path), L"\\test.inf"));
+        SetLastError(0xdeadbeef);
+        check_at(file, line, RemoveDirectoryW(path), "%ls left in the driver store: error %lu",
+                 path, GetLastError());
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+
+int DevicePresent(const char *id)
+{
+    for (const char *at = PresentHardwareIds(); *at != '\0'; at += strlen(at) + 1)
+        if (strcmp(at, id) == 0)
+            return 1;
+    return 0;
+}
+
+/* Files that planted DLLs left in C:\marks when they were loaded, taken away as read so
+ * that a case sees only its own. */
+void TakeMarks(Text *marks)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("C:\\marks\\*.dll", &found);
+    TextClear(marks);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        char path[MAX_PATH] = "C:\\marks\\";
+        DeleteFileA(lstrcatA(path, found.cFileName));
+        TextAppend(marks, found.cFileName);
+        TextAppend(marks, " ");
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+
+static const wchar_t *const kOverrides[] = {
+    L"Software\\Wine\\AppDefaults\\drvplant.exe\\DllOverrides",
+    L"Software\\Wine\\AppDefaults\\drvremove.exe\\DllOverrides",
+};
+
+void SetLoadOrderAt(const wchar_t *const *names, const wchar_t *setting, const char *file,
+                    int line)
+{
+    for (size_t i = 0; i < COUNT(kOverrides); i++) {
+        HKEY key;
+        LONG made = RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides[i], 0, NULL, 0, KEY_WRITE, NULL,
+                                    &key, NULL);
+        check_at(file, line, made == ERROR_SUCCESS, "making %ls: error %ld", kOverrides[i], made);
+        for (const wchar_t *const *name = names; made == ERROR_SUCCESS && *name != NULL; name++)
+            RegSetValueExW(key, *name, 0, REG_SZ, (const BYTE *)setting,
+                           (DWORD)((wcslen(setting) + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+}
+
+void ForgetLoadOrder(void)
+{
+    for (size_t i = 0; i < COUNT(kOverrides); i++)
+        RegDeleteKeyW(HKEY_CURRENT_USER, kOverrides[i]);
+}
+
+int main(int argc, char **argv)
+{
+    static const Group groups[] = {
+        {"english", EnglishCases},
+        {"chinese", ChineseCases},
+        {"japanese", JapaneseCases},
+        {"removal", RemovalCases},
+    };
+    return RunGroup(argc, argv, groups, COUNT(groups));
+}
