@@ -51,15 +51,6 @@ static void AppendSearchLines(Text *lines, const Case *c)
     }
 }
 
-static int InstallKeyExists(void)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\drvplant-suite", 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
-    RegCloseKey(key);
-    return 1;
-}
-
 static const wchar_t kEnglishTitle[] = L"Found New Hardware Wizard";
 static const wchar_t kChineseTitle[] = L"\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5411\u5BFC";
 
@@ -103,7 +94,8 @@ static void RunCase(const Case *c)
     check_bytes("", marks.bytes, "planted DLLs that were loaded");
     /* Wine's forced update places the INF among the OEM INFs too, so a forced run is told
      * apart by the install section's registry value alone. */
-    int forced = InstallKeyExists();
+    int forced = RegGetValueA(HKEY_LOCAL_MACHINE, INSTALL_KEY, "Installed", RRF_RT_REG_SZ, NULL,
+                              NULL, NULL) == ERROR_SUCCESS;
     int copied = FileHasBytes(InfFolderFile(L"test.inf"), kInfBytes);
     if (c->landed != kNotChecked)
         check(forced == (c->landed == kForced), "forced install %s", forced ? "ran" : "did not run");
@@ -123,10 +115,7 @@ static void RunCases(const wchar_t *drvplant, const Case *cases, size_t count)
 {
     PrepareSuite(drvplant);
     for (size_t i = 0; i < count; i++)
-        if (BeginCase(cases[i].name)) {
-            RunCase(&cases[i]);
-            EndCase();
-        }
+        in_case(cases[i].name) RunCase(&cases[i]);
     ForgetInstalls();
 }
 

@@ -1,40 +1,23 @@
-/* The suite's fixture and its entry: the files and devices that every case starts from,
- * what cases leave and how it goes, and the one way a case starts a program. Usage:
- * suite <group> <drvplant.exe> <case>, where the group is one of groups.h for this program
- * and matches the locale Wine was started in. */
+/* The suite's fixture and its entry: suite <group> <drvplant.exe> <case>, with a group of
+ * groups.h that matches the locale Wine was started in. */
 #include "fixture.h"
 
 #include <string.h>
 #include <wchar.h>
 
 /* key: the registry key below HKLM\Software that installing it writes. */
-#define SUITE_INF(key)                                     \
-    "[Version]\r\n"                                        \
-    "Signature=\"$Windows NT$\"\r\n"                       \
-    "Class=System\r\n"                                     \
-    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n" \
-    "Provider=drvplant suite\r\n"                          \
-    "DriverVer=12/07/2026,1.0.0.0\r\n"                     \
-    "\r\n"                                                 \
-    "[Manufacturer]\r\n"                                   \
-    "drvplant suite=Models\r\n"                            \
-    "\r\n"                                                 \
-    "[Models]\r\n"                                         \
-    "suite device=Install,ROOT\\DRVPLANT_TEST\r\n"         \
-    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n"       \
-    "\r\n"                                                 \
-    "[Install]\r\n"                                        \
-    "AddReg=Install.AddReg\r\n"                            \
-    "\r\n"                                                 \
-    "[Install.Services]\r\n"                               \
-    "AddService=,2\r\n"                                    \
-    "\r\n"                                                 \
-    "[Install.AddReg]\r\n"                                 \
-    "HKLM,Software\\" key ",Installed,,\"yes\"\r\n"
+#define SUITE_INF(key)                                                                    \
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"                          \
+    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"                                  \
+    "Provider=drvplant suite\r\nDriverVer=12/07/2026,1.0.0.0\r\n\r\n"                       \
+    "[Manufacturer]\r\ndrvplant suite=Models\r\n\r\n"                                       \
+    "[Models]\r\nsuite device=Install,ROOT\\DRVPLANT_TEST\r\n"                               \
+    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n\r\n"                                     \
+    "[Install]\r\nAddReg=Install.AddReg\r\n\r\n[Install.Services]\r\nAddService=,2\r\n\r\n" \
+    "[Install.AddReg]\r\nHKLM,Software\\" key ",Installed,,\"yes\"\r\n"
 const char kInfBytes[] = SUITE_INF("drvplant-suite");
 const char kDecoyInfBytes[] = SUITE_INF("drvplant-decoy");
 static const char kBadInfBytes[] = "\x01\x02 not an INF \xff\r\n";
-static const char kInstallKey[] = "Software\\drvplant-suite";
 
 /* Names of system DLLs that are not KnownDLLs, or that the system's own DLLs load. */
 const wchar_t *const kPlantedNames[] = {
@@ -43,7 +26,7 @@ const wchar_t *const kPlantedNames[] = {
     L"profapi", L"dbghelp", L"shlwapi", L"gdi32", L"advapi32", NULL,
 };
 
-void WriteFileBytesAt(const wchar_t *path, const char *bytes, const char *file, int line)
+void WriteFileBytesAt(const wchar_t *path, const char *bytes, WHERE)
 {
     SetLastError(0xdeadbeef);
     HANDLE handle = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
@@ -55,7 +38,7 @@ void WriteFileBytesAt(const wchar_t *path, const char *bytes, const char *file, 
     CloseHandle(handle);
 }
 
-void CopyOrFailAt(const wchar_t *from, const wchar_t *to, const char *file, int line)
+static void CopyOrFailAt(const wchar_t *from, const wchar_t *to, WHERE)
 {
     SetLastError(0xdeadbeef);
     check_at(file, line, CopyFileW(from, to, FALSE), "copying %ls to %ls: error %lu", from, to,
@@ -90,7 +73,7 @@ static void MakeFolders(const wchar_t *path)
 /* The program as exe in folder, with test.inf and bad.inf beside it, and drvremove.exe
  * beside each drvplant.exe. */
 static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_t *name,
-                         const wchar_t *drvremove, const char *file, int line)
+                         const wchar_t *drvremove, WHERE)
 {
     wchar_t path[MAX_PATH];
     MakeFolders(folder);
@@ -102,7 +85,7 @@ static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_
 }
 
 /* Beside the planted exes, a DLL that leaves a mark when loaded under each planted name. */
-void PrepareSuiteAt(const wchar_t *drvplant, const char *file, int line)
+void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
 {
     static const wchar_t *const folders[] = {SUITE, SUITE L"\\drv plant", SUITE L"\\x64",
                                              CYRILLIC, CHINESE, DEVANAGARI, LOOK_ALIKE, PLANTED};
@@ -138,8 +121,7 @@ void PrepareSuiteAt(const wchar_t *drvplant, const char *file, int line)
              "the suite's devices are not all present");
 }
 
-void RunStartAt(Start start, enum StandardOutput output, int hidden, RunOutcome *run,
-                const char *file, int line)
+void RunStartAt(Start start, enum StandardOutput output, int hidden, RunOutcome *run, WHERE)
 {
     const wchar_t *program = start.program != NULL ? start.program : DRVPLANT;
     RunExactAt(program, start.commandLine != NULL ? start.commandLine : program,
@@ -163,12 +145,12 @@ int FindPublishedCopy(wchar_t *name)
 /* Wine 10 keeps a driver store beside the published copies, as Windows does. A package
  * left there without its published copy makes its SetupCopyOEMInfW fail with 2 for the
  * same INF, so forgetting an install takes the package too. */
-void ForgetInstallsAt(const char *file, int line)
+void ForgetInstallsAt(WHERE)
 {
     static const wchar_t kStore[] = L"C:\\windows\\system32\\driverstore\\filerepository\\";
     WIN32_FIND_DATAW found;
     wchar_t path[MAX_PATH], copy[MAX_PATH];
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, INSTALL_KEY);
     DeleteFileW(InfFolderFile(L"test.inf"));
     while (FindPublishedCopy(copy))
         DeleteFileW(InfFolderFile(copy));
@@ -184,12 +166,12 @@ void ForgetInstallsAt(const char *file, int line)
         FindClose(search);
 }
 
-int DevicePresent(const char *id)
+int DevicePresent(const char *hardwareId)
 {
-    for (const char *at = PresentHardwareIds(); *at != '\0'; at += strlen(at) + 1)
-        if (strcmp(at, id) == 0)
-            return 1;
-    return 0;
+    const char *id = PresentHardwareIds();
+    while (*id != '\0' && strcmp(id, hardwareId) != 0)
+        id += strlen(id) + 1;
+    return *id != '\0';
 }
 
 /* Files that planted DLLs left in C:\marks when they were loaded, taken away as read so
@@ -214,8 +196,7 @@ static const wchar_t *const kOverrides[] = {
     L"Software\\Wine\\AppDefaults\\drvremove.exe\\DllOverrides",
 };
 
-void SetLoadOrderAt(const wchar_t *const *names, const wchar_t *setting, const char *file,
-                    int line)
+void SetLoadOrderAt(const wchar_t *const *names, const wchar_t *setting, WHERE)
 {
     for (size_t i = 0; i < COUNT(kOverrides); i++) {
         HKEY key;
@@ -237,11 +218,7 @@ void ForgetLoadOrder(void)
 
 int main(int argc, char **argv)
 {
-    static const Group groups[] = {
-        {"english", EnglishCases},
-        {"chinese", ChineseCases},
-        {"japanese", JapaneseCases},
-        {"removal", RemovalCases},
-    };
+    static const Group groups[] = {{"english", EnglishCases}, {"chinese", ChineseCases},
+                                   {"japanese", JapaneseCases}, {"removal", RemovalCases}};
     return RunGroup(argc, argv, groups, COUNT(groups));
 }

@@ -125,14 +125,8 @@ static void VersionCase(const wchar_t *exe)
 
 static void IdentityCases(const wchar_t *exe)
 {
-    if (BeginCase("manifest_runs_as_invoker_on_windows_7_to_11")) {
-        ManifestCase(exe);
-        EndCase();
-    }
-    if (BeginCase("version_resource")) {
-        VersionCase(exe);
-        EndCase();
-    }
+    in_case("manifest_runs_as_invoker_on_windows_7_to_11") ManifestCase(exe);
+    in_case("version_resource") VersionCase(exe);
 }
 
 int main(int argc, char **argv)

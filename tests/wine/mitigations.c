@@ -33,13 +33,12 @@ static void MitigationCases(const wchar_t *none)
     GetModuleFileNameW(NULL, self, MAX_PATH);
     for (size_t i = 0; i < COUNT(runs); i++) {
         static RunOutcome run;
-        if (!BeginCase(runs[i].name))
-            continue;
-        wcscat(wcscat(wcscat(wcscpy(line, L"\""), self), L"\" echo "), runs[i].text);
-        RunExact(self, line, NULL, kOutputToFile, NULL, &run);
-        check(run.status == runs[i].status, "%ls ended with 0x%lx", runs[i].text, run.status);
-        check_bytes(runs[i].out, run.out.bytes, "its output");
-        EndCase();
+        in_case(runs[i].name) {
+            wcscat(wcscat(wcscat(wcscpy(line, L"\""), self), L"\" echo "), runs[i].text);
+            RunExact(self, line, NULL, kOutputToFile, NULL, &run);
+            check(run.status == runs[i].status, "%ls ended with 0x%lx", runs[i].text, run.status);
+            check_bytes(runs[i].out, run.out.bytes, "its output");
+        }
     }
 }
 

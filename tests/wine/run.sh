@@ -1,12 +1,10 @@
 #!/bin/sh
 # run.sh [--wine 10] BUILD [CASE]
-# Runs the groups of groups.h against the exes in build directory BUILD (x86, x64, or arm64
-# under the arm64 Wine of an arm64 Debian root), in a throwaway Wine prefix, each in its
-# locale and then again as the Windows versions it names. The Wine is the host's, Debian
-# 12's Wine 8; with --wine 10, Debian 13's Wine 10 from a Debian root (x86 and x64). With
-# CASE, only the cases whose name contains it run, and a CASE that no listed case matches
-# fails. Each case prints "ok", "FAIL", or "gap" (what this Wine cannot show, from the
-# kit's table of gaps) with its group and name.
+# Runs the groups of groups.h against the exes in BUILD (x86, x64, or arm64 under the arm64
+# Wine of an arm64 Debian root) in a throwaway prefix, each in its locale and then as the
+# Windows versions it names, under Debian 12's Wine 8, or Debian 13's Wine 10 from a Debian
+# root (x86 and x64). With CASE, only the cases whose name contains it run; a CASE that
+# none matches fails.
 set -u
 wine=8
 [ "$1" = --wine ] && { wine=$2; shift 2; }
@@ -17,11 +15,13 @@ arch=$(basename "$build")
 # groups [VERSION]: "group locale program exe" for each group of groups.h that runs again
 # as VERSION (all of them without one) and has a case whose name contains CASE.
 groups() {
-    sed -n 's/^GROUP(\(.*\))$/\1/p' "$here/groups.h" | while IFS=', ' read -r group locale program exe again; do
-        case " $again " in *" ${1:-$again} "*) ;; *) continue ;; esac
-        sed -n "s/^CASE($group, \(.*\))\$/\1/p" "$here/groups.h" | grep -qF -- "$case" &&
-            echo "$group $locale $program $exe"
-    done
+    { tr '\n' ' ' <"$here/groups.h"; echo; } | sed 's/GROUP(/\n/g' | sed -n '2,$s/).*//p' |
+        while IFS=, read -r group locale program exe again cases; do
+            case " $again " in *" ${1:-$again} "*) ;; *) continue ;; esac
+            for name in $cases; do
+                case $name in *"$case"*) echo $group $locale $program $exe; break ;; esac
+            done
+        done
 }
 [ -n "$(groups)" ] || { echo "FAIL no case matches \"$case\""; exit 1; }
 . "$here/prefix.sh"
