@@ -96,7 +96,7 @@ static void RunCase(const Case *c)
      * apart by the install section's registry value alone. */
     int forced = RegGetValueA(HKEY_LOCAL_MACHINE, INSTALL_KEY, "Installed", RRF_RT_REG_SZ, NULL,
                               NULL, NULL) == ERROR_SUCCESS;
-    int copied = FileHasBytes(InfFolderFile(L"test.inf"), kInfBytes);
+    int copied = FileHasBytes(Beside(INF_FOLDER_PATH, L"test.inf"), kInfBytes);
     if (c->landed != kNotChecked)
         check(forced == (c->landed == kForced), "forced install %s", forced ? "ran" : "did not run");
     if (c->output == kOutputToFile)

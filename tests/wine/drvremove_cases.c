@@ -32,9 +32,9 @@ static void RunRemoval(const Removal *c)
     TakeMarks(&marks);
     ForgetInstalls();
     /* A file under the INF's own name: Wine then publishes it as oemN.inf, as Windows does. */
-    WriteFileBytes(InfFolderFile(L"test.inf"), kDecoyInfBytes);
+    WriteFileBytes(Beside(INF_FOLDER_PATH, L"test.inf"), kDecoyInfBytes);
     if (c->other != NULL)
-        WriteFileBytes(InfFolderFile(c->other), c->otherBytes);
+        WriteFileBytes(Beside(INF_FOLDER_PATH, c->other), c->otherBytes);
     if (c->planted)
         SetLoadOrder(kPlantedNames, L"native,builtin");
     if (c->install.program != NULL) {
@@ -44,16 +44,13 @@ static void RunRemoval(const Removal *c)
     }
 
     RunStart(c->remove, kOutputToFile, 0, &run);
+    char removed[MAX_PATH + 16] = "";
+    if (copied)
+        _snprintf(removed, sizeof removed, "Removed %ls\r\n", copy);
     TextClear(&expected);
-    if (copied) {
-        char name[MAX_PATH];
-        WideCharToMultiByte(CP_ACP, 0, copy, -1, name, sizeof name, NULL, NULL);
-        TextAppend(&expected, "Removed ");
-        TextAppend(&expected, name);
-        TextAppend(&expected, "\r\n");
-    }
+    TextAppend(&expected, removed);
     TextAppend(&expected, c->tail != NULL ? c->tail : "");
-    int left = copied && GetFileAttributesW(InfFolderFile(copy)) != INVALID_FILE_ATTRIBUTES;
+    int left = copied && GetFileAttributesW(Beside(INF_FOLDER_PATH, copy)) != INVALID_FILE_ATTRIBUTES;
     /* Once taken out, there is nothing left to take. */
     if (copied)
         RunStart(c->remove, kOutputToFile, 0, &again);
@@ -66,7 +63,7 @@ static void RunRemoval(const Removal *c)
         todo_gap(gap) check(again.status == 0, "second run: status %lu", again.status);
     }
     if (c->other != NULL)
-        check(FileHasBytes(InfFolderFile(c->other), c->otherBytes), "%ls was taken", c->other);
+        check(FileHasBytes(Beside(INF_FOLDER_PATH, c->other), c->otherBytes), "%ls was taken", c->other);
     if (c->install.program != NULL && wcsstr(c->install.commandLine, L"DRVPLANT_TEST") != NULL) {
         check(!DevicePresent("ROOT\\DRVPLANT_TEST"), "the device installed from the copy is still there");
         if (!DevicePresent("ROOT\\DRVPLANT_TEST"))
@@ -77,7 +74,7 @@ static void RunRemoval(const Removal *c)
     TakeMarks(&marks);
     check_bytes("", marks.bytes, "planted DLLs that were loaded");
     if (c->other != NULL)
-        DeleteFileW(InfFolderFile(c->other));
+        DeleteFileW(Beside(INF_FOLDER_PATH, c->other));
 }
 
 #define PLANT(folder, arguments) START(folder, L"drvplant.exe", arguments)

@@ -54,10 +54,11 @@ int FileHasBytes(const wchar_t *path, const char *bytes)
     return held.length == strlen(bytes) && memcmp(held.bytes, bytes, held.length) == 0;
 }
 
-const wchar_t *InfFolderFile(const wchar_t *name)
+const wchar_t *Beside(const wchar_t *folder, const wchar_t *name)
 {
     static wchar_t path[MAX_PATH];
-    return wcscat(wcscpy(path, INF_FOLDER_PATH), name);
+    _snwprintf(path, MAX_PATH, L"%ls\\%ls", folder, name);
+    return path;
 }
 
 static void MakeFolders(const wchar_t *path)
@@ -75,13 +76,12 @@ static void MakeFolders(const wchar_t *path)
 static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_t *name,
                          const wchar_t *drvremove, WHERE)
 {
-    wchar_t path[MAX_PATH];
     MakeFolders(folder);
-    WriteFileBytesAt(wcscat(wcscpy(path, folder), L"\\test.inf"), kInfBytes, file, line);
-    WriteFileBytesAt(wcscat(wcscpy(path, folder), L"\\bad.inf"), kBadInfBytes, file, line);
-    CopyOrFailAt(exe, wcscat(wcscat(wcscpy(path, folder), L"\\"), name), file, line);
+    WriteFileBytesAt(Beside(folder, L"test.inf"), kInfBytes, file, line);
+    WriteFileBytesAt(Beside(folder, L"bad.inf"), kBadInfBytes, file, line);
+    CopyOrFailAt(exe, Beside(folder, name), file, line);
     if (wcscmp(name, L"drvplant.exe") == 0)
-        CopyOrFailAt(drvremove, wcscat(wcscpy(path, folder), L"\\drvremove.exe"), file, line);
+        CopyOrFailAt(drvremove, Beside(folder, L"drvremove.exe"), file, line);
 }
 
 /* Beside the planted exes, a DLL that leaves a mark when loaded under each planted name. */
@@ -90,7 +90,7 @@ void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
     static const wchar_t *const folders[] = {SUITE, SUITE L"\\drv plant", SUITE L"\\x64",
                                              CYRILLIC, CHINESE, DEVANAGARI, LOOK_ALIKE, PLANTED};
     static const char kSecond[] = "drvplant\\first\0ROOT\\DRVPLANT_SECOND\0drvplant\\third\0";
-    wchar_t drvremove[MAX_PATH], oldLoader[MAX_PATH], mark[MAX_PATH], path[MAX_PATH];
+    wchar_t drvremove[MAX_PATH], oldLoader[MAX_PATH], mark[MAX_PATH], dll[MAX_PATH];
     wcscpy(wcsrchr(wcscpy(drvremove, drvplant), L'\\') + 1, L"drvremove.exe");
     wcscpy(wcsrchr(wcscpy(oldLoader, drvplant), L'\\') + 1, L"drvplant_old_loader.exe");
     GetModuleFileNameW(NULL, mark, MAX_PATH);
@@ -106,8 +106,8 @@ void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
     WriteFileBytesAt(L"C:\\Lukasz\\s\\test.inf", kDecoyInfBytes, file, line);
     for (size_t f = 0; f < 2; f++)
         for (size_t i = 0; kPlantedNames[i] != NULL; i++) {
-            wcscat(wcscat(wcscpy(path, f == 0 ? PLANTED : PLANTED_OLD), L"\\"), kPlantedNames[i]);
-            CopyOrFailAt(mark, wcscat(path, L".dll"), file, line);
+            _snwprintf(dll, MAX_PATH, L"%ls.dll", kPlantedNames[i]);
+            CopyOrFailAt(mark, Beside(f == 0 ? PLANTED : PLANTED_OLD, dll), file, line);
         }
     if (!DevicePresent("ROOT\\DRVPLANT_TEST")) {
         CreatePresentDeviceAt("ROOT\\DRVPLANT_TEST\0", 20, file, line);
@@ -133,9 +133,9 @@ int FindPublishedCopy(wchar_t *name)
 {
     WIN32_FIND_DATAW found;
     int seen = 0;
-    HANDLE search = FindFirstFileW(INF_FOLDER_PATH L"oem*.inf", &found);
+    HANDLE search = FindFirstFileW(INF_FOLDER_PATH L"\\oem*.inf", &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more && !seen; more = FindNextFileW(search, &found))
-        if ((seen = FileHasBytes(InfFolderFile(found.cFileName), kInfBytes)) != 0)
+        if ((seen = FileHasBytes(Beside(INF_FOLDER_PATH, found.cFileName), kInfBytes)) != 0)
             wcscpy(name, found.cFileName);
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
@@ -147,20 +147,20 @@ int FindPublishedCopy(wchar_t *name)
  * same INF, so forgetting an install takes the package too. */
 void ForgetInstallsAt(WHERE)
 {
-    static const wchar_t kStore[] = L"C:\\windows\\system32\\driverstore\\filerepository\\";
+    static const wchar_t kStore[] = L"C:\\windows\\system32\\driverstore\\filerepository";
     WIN32_FIND_DATAW found;
-    wchar_t path[MAX_PATH], copy[MAX_PATH];
+    wchar_t copy[MAX_PATH];
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, INSTALL_KEY);
-    DeleteFileW(InfFolderFile(L"test.inf"));
+    DeleteFileW(Beside(INF_FOLDER_PATH, L"test.inf"));
     while (FindPublishedCopy(copy))
-        DeleteFileW(InfFolderFile(copy));
-    HANDLE search = FindFirstFileW(wcscat(wcscpy(path, kStore), L"test.inf_*"), &found);
+        DeleteFileW(Beside(INF_FOLDER_PATH, copy));
+    HANDLE search = FindFirstFileW(Beside(kStore, L"test.inf_*"), &found);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        wcscat(wcscpy(path, kStore), found.cFileName);
-        DeleteFileW(wcscat(wcscpy(copy, path), L"\\test.inf"));
+        wcscpy(copy, Beside(kStore, found.cFileName));
+        DeleteFileW(Beside(copy, L"test.inf"));
         SetLastError(0xdeadbeef);
-        check_at(file, line, RemoveDirectoryW(path), "%ls left in the driver store: error %lu",
-                 path, GetLastError());
+        check_at(file, line, RemoveDirectoryW(copy), "%ls left in the driver store: error %lu",
+                 copy, GetLastError());
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
@@ -199,14 +199,11 @@ static const wchar_t *const kOverrides[] = {
 void SetLoadOrderAt(const wchar_t *const *names, const wchar_t *setting, WHERE)
 {
     for (size_t i = 0; i < COUNT(kOverrides); i++) {
-        HKEY key;
-        LONG made = RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides[i], 0, NULL, 0, KEY_WRITE, NULL,
-                                    &key, NULL);
-        check_at(file, line, made == ERROR_SUCCESS, "making %ls: error %ld", kOverrides[i], made);
-        for (const wchar_t *const *name = names; made == ERROR_SUCCESS && *name != NULL; name++)
-            RegSetValueExW(key, *name, 0, REG_SZ, (const BYTE *)setting,
-                           (DWORD)((wcslen(setting) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+        LONG set = ERROR_SUCCESS;
+        for (const wchar_t *const *name = names; set == ERROR_SUCCESS && *name != NULL; name++)
+            set = RegSetKeyValueW(HKEY_CURRENT_USER, kOverrides[i], *name, REG_SZ, setting,
+                                  (DWORD)((wcslen(setting) + 1) * sizeof *setting));
+        check_at(file, line, set == ERROR_SUCCESS, "setting %ls: error %ld", kOverrides[i], set);
     }
 }
 

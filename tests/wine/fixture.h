@@ -16,7 +16,7 @@
 #define PLANTED_OLD L"C:\\planted-old"
 #define JAPANESE L"C:\\dbcs\\\u8868.exe"
 /* Where SetupCopyOEMInfW publishes copies. */
-#define INF_FOLDER_PATH L"C:\\windows\\inf\\"
+#define INF_FOLDER_PATH L"C:\\windows\\inf"
 
 /* The suite's INF, and the same INF with another registry key: one that somebody else
  * placed. drvplant.exe, drvremove.exe, test.inf and bad.inf (no INF at all) sit in each
@@ -60,8 +60,8 @@ void ForgetLoadOrder(void);
 void WriteFileBytesAt(const wchar_t *path, const char *bytes, WHERE);
 #define WriteFileBytes(...) WriteFileBytesAt(__VA_ARGS__, AT)
 int FileHasBytes(const wchar_t *path, const char *bytes);
-/* INF_FOLDER_PATH name, in a buffer that the next call takes again. */
-const wchar_t *InfFolderFile(const wchar_t *name);
+/* folder\name, in a buffer that the next call takes again. */
+const wchar_t *Beside(const wchar_t *folder, const wchar_t *name);
 
 void EnglishCases(const wchar_t *drvplant);
 void ChineseCases(const wchar_t *drvplant);

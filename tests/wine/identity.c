@@ -16,12 +16,9 @@ static const GUID kSupportedOs[] = {
 
 static void ManifestCase(const wchar_t *exe)
 {
-    ACTCTXW request;
-    memset(&request, 0, sizeof request);
-    request.cbSize = sizeof request;
-    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = exe;
-    request.lpResourceName = MAKEINTRESOURCEW(1); // the manifest the loader reads
+    // Resource 1: the manifest the loader reads.
+    ACTCTXW request = {.cbSize = sizeof request, .dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID,
+                       .lpSource = exe, .lpResourceName = MAKEINTRESOURCEW(1)};
     SetLastError(0xdeadbeef);
     HANDLE context = CreateActCtxW(&request);
     check(context != INVALID_HANDLE_VALUE, "manifest: no activation context, error %lu",
@@ -29,8 +26,7 @@ static void ManifestCase(const wchar_t *exe)
     if (context == INVALID_HANDLE_VALUE)
         return;
 
-    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level;
-    memset(&level, 0, sizeof level);
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {0};
     SIZE_T got = 0;
     SetLastError(0xdeadbeef);
     BOOL read = QueryActCtxW(0, context, NULL, RunlevelInformationInActivationContext, &level,
@@ -62,11 +58,6 @@ static void ManifestCase(const wchar_t *exe)
     }
     ReleaseActCtx(context);
 }
-
-typedef struct {
-    const wchar_t *name;
-    const wchar_t *value;
-} VersionString;
 
 static void VersionCase(const wchar_t *exe)
 {
@@ -104,7 +95,9 @@ static void VersionCase(const wchar_t *exe)
               translation[1] == 1200,
           "version: translation is not US English, Unicode");
 
-    const VersionString strings[] = {
+    const struct {
+        const wchar_t *name, *value;
+    } strings[] = {
         {L"FileVersion", DRVPLANT_VERSION},
         {L"ProductVersion", DRVPLANT_VERSION},
         {L"ProductName", L"drvplant"},

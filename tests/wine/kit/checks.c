@@ -1,17 +1,17 @@
-/* Checks that name their caller's line and case, cases in the groups that groups.h lists,
- * text that grows; and the entry of every kit program. */
+/* Checks that name their caller's line and case, cases of the groups that groups.h lists,
+ * and text that grows; and the entry of every kit program. */
 #include "kit.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-static int checks, failures;
+static int checks, failures, knownFailures;
 /* The case that runs, as Wine's tests push a context: every failure names it. */
 static const char *caseGroup = "", *caseFilter, *caseName;
 static int failuresBefore, casesRun, casesUnlisted;
-/* The gap a marked check falls in under this Wine, if any, and the one the case met. */
-static const char *gapWhat, *gapWhy, *caseGapWhat, *caseGapWhy;
-static int knownFailures;
+/* The gap that the marked check falls in under this Wine, if any; the one the case met. */
+static const char *gapWhat, *gapWhy;
+static enum Gap openGap, caseGap;
 
 static const struct {
     const char *group, *cases;
@@ -35,50 +35,41 @@ int wmain(int argc, wchar_t **wide)
 
 int CheckCounted(int ok, WHERE)
 {
-    const char *name = caseName ? caseName : "-";
     checks++;
-    if (gapWhat != NULL && ok) {
+    if (ok && gapWhat == NULL)
+        return ok;
+    printf("%s:%d: %s/%s: ", file, line, caseGroup, caseName ? caseName : "-");
+    if (gapWhat == NULL) {
         failures++;
-        printf("%s:%d: %s/%s: check passed in the known gap \"%s\" of Wine %s: "
-               "the gap has closed, take it out of the table\n",
-               file, line, caseGroup, name, gapWhat, WineVersion());
-    } else if (gapWhat != NULL) {
+        printf("check failed: ");
+    } else if (ok) {
+        failures++;
+        printf("check passed in the known gap \"%s\" of Wine %s: the gap has closed, take it "
+               "out of the table\n", gapWhat, WineVersion());
+    } else {
         knownFailures++;
-        caseGapWhat = gapWhat;
-        caseGapWhy = gapWhy;
-        printf("%s:%d: %s/%s: check failed as known (%s): ", file, line, caseGroup, name, gapWhat);
-    } else if (!ok) {
-        failures++;
-        printf("%s:%d: %s/%s: check failed: ", file, line, caseGroup, name);
+        caseGap = openGap;
+        printf("check failed as known (%s): ", gapWhat);
     }
     return ok;
 }
 
 int BeginGap(enum Gap gap)
 {
-    if (!FindGap(gap, &gapWhat, &gapWhy))
-        gapWhat = gapWhy = NULL;
+    openGap = FindGap(gap, &gapWhat, &gapWhy) ? gap : kNoGap;
     return 1;
 }
 
 int EndGap(void)
 {
-    gapWhat = gapWhy = NULL;
+    gapWhat = NULL;
     return 0;
 }
 
 static void PrintEscaped(const char *bytes)
 {
-    for (const unsigned char *at = (const unsigned char *)bytes; *at != '\0'; at++) {
-        if (*at == '\r')
-            printf("\\r");
-        else if (*at == '\n')
-            printf("\\n");
-        else if (*at < 0x20 || *at >= 0x7f)
-            printf("\\x%02X", *at);
-        else
-            printf("%c", *at);
-    }
+    for (const unsigned char *at = (const unsigned char *)bytes; *at != '\0'; at++)
+        printf(*at == '\r' ? "\\r" : *at == '\n' ? "\\n" : *at < 0x20 || *at >= 0x7f ? "\\x%02X" : "%c", *at);
 }
 
 void CheckBytesAt(const char *expected, const char *actual, const char *what, WHERE)
@@ -101,24 +92,21 @@ int CheckSummary(const char *group)
     return failures == 0 ? 0 : 1;
 }
 
-static int Selected(const char *name, size_t length)
+static int Selected(const char *name)
 {
-    char copy[128];
-    lstrcpynA(copy, name, (int)(length < sizeof copy ? length + 1 : sizeof copy));
-    return caseFilter == NULL || strstr(copy, caseFilter) != NULL;
+    return caseFilter == NULL || strstr(name, caseFilter) != NULL;
 }
 
 /* How many of the group's listed cases are name, or, for NULL, are selected. */
 static int Listed(const char *name)
 {
     int count = 0;
+    char word[128];
     for (size_t g = 0; g < COUNT(kListed); g++)
-        for (const char *at = kListed[g].cases; strcmp(kListed[g].group, caseGroup) == 0 && *at;) {
-            size_t length = strcspn(at, " ");
-            count += name ? strlen(name) == length && strncmp(at, name, length) == 0
-                          : Selected(at, length);
-            at += length + strspn(at + length, " ");
-        }
+        for (const char *at = kListed[g].cases; strcmp(kListed[g].group, caseGroup) == 0 &&
+                                                sscanf(at, "%127s", word) == 1;
+             at = strstr(at, word) + strlen(word))
+            count += name != NULL ? strcmp(word, name) == 0 : Selected(word);
     return count;
 }
 
@@ -142,11 +130,11 @@ int RunGroup(int argc, char **argv, const Group *groups, size_t count)
 
 int BeginCase(const char *name)
 {
-    if (!Selected(name, strlen(name)))
+    if (!Selected(name))
         return 0;
     casesUnlisted += Listed(name) != 1;
     caseName = name;
-    caseGapWhat = NULL;
+    caseGap = kNoGap;
     failuresBefore = failures;
     casesRun++;
     return 1;
@@ -154,11 +142,11 @@ int BeginCase(const char *name)
 
 int EndCase(void)
 {
+    const char *what, *why;
     if (failures != failuresBefore)
         printf("FAIL %s/%s\n", caseGroup, caseName);
-    else if (caseGapWhat != NULL)
-        printf("gap  %s/%s: Wine %s cannot show %s: %s\n", caseGroup, caseName, WineVersion(),
-               caseGapWhat, caseGapWhy);
+    else if (FindGap(caseGap, &what, &why))
+        printf("gap  %s/%s: Wine %s cannot show %s: %s\n", caseGroup, caseName, WineVersion(), what, why);
     else
         printf("ok   %s/%s\n", caseGroup, caseName);
     caseName = NULL;

@@ -6,86 +6,63 @@
 
 void ReadFileText(const wchar_t *path, Text *text)
 {
-    TextClear(text);
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                               OPEN_EXISTING, 0, NULL);
     DWORD got;
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    while (text->length < sizeof text->bytes - 1 &&
+    TextClear(text);
+    while (file != INVALID_HANDLE_VALUE && text->length < sizeof text->bytes - 1 &&
            ReadFile(file, text->bytes + text->length,
                     (DWORD)(sizeof text->bytes - 1 - text->length), &got, NULL) &&
            got > 0)
         text->length += got;
     text->bytes[text->length] = '\0';
-    CloseHandle(file);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
 }
 
-typedef struct {
-    const wchar_t *outPath;
-    HANDLE stop;
-    RunOutcome *outcome;
-} BoxWatch;
+static wchar_t outPath[MAX_PATH + 32];
+static HANDLE runEnded;
 
 /* Waits for the failure box, notes its text and what the output file held while it
  * waited, then presses OK as a person would. */
 static DWORD WINAPI PressBoxOk(void *context)
 {
-    BoxWatch *watch = (BoxWatch *)context;
-    while (WaitForSingleObject(watch->stop, 20) == WAIT_TIMEOUT) {
-        HWND box = FindWindowW(L"#32770", L"Warning");
-        if (box == NULL)
-            continue;
-        GetDlgItemTextA(box, 0xFFFF, watch->outcome->boxText, sizeof watch->outcome->boxText);
-        watch->outcome->boxShown = 1;
-        ReadFileText(watch->outPath, &watch->outcome->outAtBox);
+    RunOutcome *run = (RunOutcome *)context;
+    HWND box = NULL;
+    while (box == NULL && WaitForSingleObject(runEnded, 20) == WAIT_TIMEOUT)
+        box = FindWindowW(L"#32770", L"Warning");
+    if (box != NULL) {
+        GetDlgItemTextA(box, 0xFFFF, run->boxText, sizeof run->boxText);
+        run->boxShown = 1;
+        ReadFileText(outPath, &run->outAtBox);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
-        break;
     }
     return 0;
 }
 
-static HANDLE OpenStandardOutput(enum StandardOutput output, const wchar_t *outPath)
-{
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    switch (output) {
-    case kOutputToFile:
-        return CreateFileW(outPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           CREATE_ALWAYS, 0, NULL);
-    case kOutputToFullDisk:
-        return CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           &inherit, OPEN_EXISTING, 0, NULL);
-    case kOutputNone:
-        break;
-    }
-    return NULL;
-}
-
 void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_t *directory,
-                enum StandardOutput output, const wchar_t *desktop, RunOutcome *outcome,
-                const char *file, int line)
+                enum StandardOutput output, const wchar_t *desktop, RunOutcome *run, WHERE)
 {
     static wchar_t exact[4096], desktopName[MAX_PATH];
-    wchar_t outPath[MAX_PATH + 32];
-    memset(outcome, 0, sizeof *outcome);
-    outcome->status = MAXDWORD;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    memset(run, 0, sizeof *run);
+    run->status = MAXDWORD;
     GetTempPathW(MAX_PATH, outPath);
     wcscat(outPath, L"drvplant-suite-out.txt");
-    HANDLE out = OpenStandardOutput(output, outPath);
-
+    HANDLE out = output == kOutputNone ? NULL
+                                       : CreateFileW(output == kOutputToFile ? outPath : L"Z:\\dev\\full",
+                                                     GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                                     output == kOutputToFile ? CREATE_ALWAYS : OPEN_EXISTING, 0, NULL);
     STARTUPINFOW startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = out;
-    if (desktop != NULL) {
-        lstrcpynW(desktopName, desktop, MAX_PATH);
-        startup.lpDesktop = desktopName;
-    }
+    startup.lpDesktop = desktop != NULL ? lstrcpynW(desktopName, desktop, MAX_PATH) : NULL;
     lstrcpynW(exact, commandLine, COUNT(exact)); /* CreateProcessW writes to it */
     PROCESS_INFORMATION process;
-    BoxWatch watch = {outPath, CreateEventW(NULL, TRUE, FALSE, NULL), outcome};
-    HANDLE watcher = CreateThread(NULL, 0, PressBoxOk, &watch, 0, NULL);
+    runEnded = CreateEventW(NULL, TRUE, FALSE, NULL);
+    HANDLE watcher = CreateThread(NULL, 0, PressBoxOk, run, 0, NULL);
     DWORD started = GetTickCount();
     SetLastError(0xdeadbeef);
     BOOL created = CreateProcessW(program, exact, NULL, NULL, TRUE, 0, NULL, directory, &startup, &process);
@@ -99,27 +76,27 @@ void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_
     }
     if (created) {
         int ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
-        outcome->milliseconds = GetTickCount() - started;
+        run->milliseconds = GetTickCount() - started;
         check_at(file, line, ended, "%ls did not end within a minute", commandLine);
         if (!ended)
             TerminateProcess(process.hProcess, MAXDWORD);
-        GetExitCodeProcess(process.hProcess, &outcome->status);
+        GetExitCodeProcess(process.hProcess, &run->status);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     } else {
         check_at(file, line, 0, "starting %ls: error %lu", commandLine, GetLastError());
     }
-    SetEvent(watch.stop);
+    SetEvent(runEnded);
     WaitForSingleObject(watcher, INFINITE);
     CloseHandle(watcher);
-    CloseHandle(watch.stop);
+    CloseHandle(runEnded);
     if (out != NULL && out != INVALID_HANDLE_VALUE)
         CloseHandle(out);
     if (output == kOutputToFile)
-        ReadFileText(outPath, &outcome->out);
+        ReadFileText(outPath, &run->out);
 }
 
-const wchar_t *HiddenDesktopAt(const char *file, int line)
+const wchar_t *HiddenDesktopAt(WHERE)
 {
     static HWINSTA station;
     if (station == NULL) {
@@ -137,4 +114,3 @@ const wchar_t *HiddenDesktopAt(const char *file, int line)
     }
     return L"Service-0x0-3e7$\\Default";
 }
-

@@ -6,9 +6,9 @@
 
 struct Wizard {
     const wchar_t *title;
-    const char *file; /* the caller's, for the check that the window opened */
+    const char *file; /* OpenWizard's caller, for the check that the window opened */
     int line;
-    HANDLE ready, hanging, release;
+    HANDLE answered, release; /* the thread has made the window, or has begun to hang */
     HANDLE thread;
     HWND window;
     volatile LONG closedByDrvplant;
@@ -19,25 +19,18 @@ static const UINT kTestCloses = WM_APP, kTestHangs = WM_APP + 1;
 static LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Wizard *wizard = (Wizard *)GetWindowLongPtrW(window, GWLP_USERDATA);
-    switch (message) {
-    case WM_CLOSE:
-        wizard->closedByDrvplant = 1;
+    if (message == WM_CLOSE || message == kTestCloses) {
+        wizard->closedByDrvplant |= message == WM_CLOSE;
         DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
+    } else if (message == WM_DESTROY) {
         PostQuitMessage(0);
-        return 0;
-    }
-    if (message == kTestCloses) {
-        DestroyWindow(window);
-        return 0;
-    }
-    if (message == kTestHangs) { /* a program that has stopped reading its messages */
-        SetEvent(wizard->hanging);
+    } else if (message == kTestHangs) { /* a program that has stopped reading its messages */
+        SetEvent(wizard->answered);
         WaitForSingleObject(wizard->release, INFINITE);
-        return 0;
+    } else {
+        return DefWindowProcW(window, message, wParam, lParam);
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return 0;
 }
 
 static DWORD WINAPI RunWizard(void *context)
@@ -51,33 +44,33 @@ static DWORD WINAPI RunWizard(void *context)
     SetLastError(0xdeadbeef);
     wizard->window = CreateWindowExW(0, windowClass.lpszClassName, wizard->title,
                                      WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
-    check_at(wizard->file, wizard->line, wizard->window != NULL, "creating the wizard window: error %lu", GetLastError());
+    check_at(wizard->file, wizard->line, wizard->window != NULL,
+             "creating the wizard window: error %lu", GetLastError());
     SetWindowLongPtrW(wizard->window, GWLP_USERDATA, (LONG_PTR)wizard);
-    SetEvent(wizard->ready);
+    SetEvent(wizard->answered);
     MSG message;
     while (wizard->window != NULL && GetMessageW(&message, NULL, 0, 0) > 0)
         DispatchMessageW(&message);
     return 0;
 }
 
-Wizard *OpenWizardAt(const wchar_t *title, const char *file, int line)
+Wizard *OpenWizardAt(const wchar_t *title, WHERE)
 {
     Wizard *wizard = (Wizard *)calloc(1, sizeof *wizard);
     wizard->title = title;
     wizard->file = file;
     wizard->line = line;
-    wizard->ready = CreateEventW(NULL, TRUE, FALSE, NULL);
-    wizard->hanging = CreateEventW(NULL, TRUE, FALSE, NULL);
+    wizard->answered = CreateEventW(NULL, FALSE, FALSE, NULL);
     wizard->release = CreateEventW(NULL, TRUE, FALSE, NULL);
     wizard->thread = CreateThread(NULL, 0, RunWizard, wizard, 0, NULL);
-    WaitForSingleObject(wizard->ready, INFINITE);
+    WaitForSingleObject(wizard->answered, INFINITE);
     return wizard;
 }
 
 void HangWizard(Wizard *wizard)
 {
     PostMessageW(wizard->window, kTestHangs, 0, 0);
-    WaitForSingleObject(wizard->hanging, INFINITE);
+    WaitForSingleObject(wizard->answered, INFINITE);
 }
 
 int CloseWizard(Wizard *wizard)
@@ -87,8 +80,7 @@ int CloseWizard(Wizard *wizard)
         PostMessageW(wizard->window, kTestCloses, 0, 0);
     WaitForSingleObject(wizard->thread, INFINITE);
     CloseHandle(wizard->thread);
-    CloseHandle(wizard->ready);
-    CloseHandle(wizard->hanging);
+    CloseHandle(wizard->answered);
     CloseHandle(wizard->release);
     int closed = wizard->closedByDrvplant != 0;
     free(wizard);
