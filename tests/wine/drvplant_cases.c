@@ -7,10 +7,7 @@
 
 #define INSTALLED "Driver Installed successfully.\r\n"
 #define WALKED_ALL "EnumDeviceInfo FAILURE: No more data available.\r\r\n\r\n"
-static const char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
-static const char kNotFound[] = "  File not found.\r\nusage: drvplant <INF_File> <Hardware_ID>\r\n";
-
-#define ARCH_DRVPLANT SUITE L"\\x64\\drvplant.exe"
+#define USAGE_LINE "usage: drvplant <INF_File> <Hardware_ID>\r\n"
 
 enum Landed { kNothing, kForced, kPreinstalled, kBox, kNotChecked };
 enum Wizards { kEnglishWizard = 1, kChineseWizard = 2 };
@@ -34,21 +31,25 @@ typedef struct {
     int hung;                   /* the wizard's thread reads no messages */
 } Case;
 
-/* The search's lines for c: a line for each hardware ID that this prefix's devices hold,
- * in the order the system walks them, up to c->walkEnd; which ID ends the walk, and the
- * line that says so, are the case's. */
-static void AppendSearchLines(Text *lines, const Case *c)
+/* What c must print: the search's lines, a line for each hardware ID that this prefix's
+ * devices hold in the order the system walks them, up to c->walkEnd, then c->tail. Which
+ * ID ends the walk, and the line that says so, are the case's. */
+static void ExpectLines(Text *lines, const Case *c)
 {
-    int ended = 0;
-    TextAppend(lines, "Search for Device ID: [");
-    TextAppend(lines, c->searchId);
-    TextAppend(lines, "]\r\n");
+    int ended = c->searchId == NULL;
+    TextClear(lines);
+    if (!ended) {
+        TextAppend(lines, "Search for Device ID: [");
+        TextAppend(lines, c->searchId);
+        TextAppend(lines, "]\r\n");
+    }
     for (const char *id = PresentHardwareIds(); *id != '\0' && !ended; id += strlen(id) + 1) {
         TextAppend(lines, "Compare device ID: [");
         TextAppend(lines, id);
         TextAppend(lines, "]\r\n");
         ended = c->walkEnd != NULL && strcmp(id, c->walkEnd) == 0;
     }
+    TextAppend(lines, c->tail != NULL ? c->tail : "");
 }
 
 static const wchar_t kEnglishTitle[] = L"Found New Hardware Wizard";
@@ -56,21 +57,16 @@ static const wchar_t kChineseTitle[] = L"\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5
 
 static void RunCase(const Case *c)
 {
-    static Text expected, marks;
+    static Text expected;
     static RunOutcome run, alone;
     const Start start = {c->program, c->commandLine, c->directory};
-    TakeMarks(&marks);
-    if (c->overrides != NULL)
-        SetLoadOrder(c->overrides, c->loadOrder);
+    SetUpCase(c->overrides, c->loadOrder);
     /* Start-up alone takes seconds under an emulator: the same run without the wizard
      * tells what the hung one cost. */
     if (c->hung)
         RunStart(start, c->output, c->hidden, &alone);
     ForgetInstalls();
-    TextClear(&expected);
-    if (c->searchId != NULL)
-        AppendSearchLines(&expected, c);
-    TextAppend(&expected, c->tail != NULL ? c->tail : "");
+    ExpectLines(&expected, c);
     Wizard *english = c->wizards & kEnglishWizard ? OpenWizard(kEnglishTitle) : NULL;
     Wizard *chinese = c->wizards & kChineseWizard ? OpenWizard(kChineseTitle) : NULL;
     if (c->hung)
@@ -82,16 +78,13 @@ static void RunCase(const Case *c)
     int closed = (english != NULL && CloseWizard(english) ? kEnglishWizard : 0) |
                  (chinese != NULL && CloseWizard(chinese) ? kChineseWizard : 0);
     check(c->hung || closed == c->closed, "wizards closed: %d, expected %d", closed, c->closed);
-    if (c->overrides != NULL)
-        ForgetLoadOrder();
     /* Nothing may hold a run up: a box nobody sees, a hung window. */
     check(run.milliseconds < 20000, "took %lu ms", run.milliseconds);
     /* A hung wizard costs drvplant's patience of 3 s, and not twice that. */
     if (c->hung)
         check(run.milliseconds < alone.milliseconds + 5000,
               "took %lu ms, %lu ms without the wizard", run.milliseconds, alone.milliseconds);
-    TakeMarks(&marks);
-    check_bytes("", marks.bytes, "planted DLLs that were loaded");
+    TearDownCase();
     /* Wine's forced update places the INF among the OEM INFs too, so a forced run is told
      * apart by the install section's registry value alone. */
     int forced = RegGetValueA(HKEY_LOCAL_MACHINE, INSTALL_KEY, "Installed", RRF_RT_REG_SZ, NULL,
@@ -121,38 +114,36 @@ static void RunCases(const wchar_t *drvplant, const Case *cases, size_t count)
 
 static const wchar_t *const kNewdev[] = {L"newdev", NULL}, *const kSetupapi[] = {L"setupapi", NULL};
 
-#define FORCING(folder) folder L"\\drvplant.exe test.inf ROOT\\DRVPLANT_TEST"
-#define PRE_INSTALLING(folder) folder L"\\drvplant.exe test.inf ROOT\\DRVPLANT_ABSENT"
-#define FAILING(folder) folder L"\\drvplant.exe bad.inf ROOT\\DRVPLANT_ABSENT"
+/* folder\drvplant.exe, started by its full path with these arguments. */
+#define RUN(folder, arguments) \
+    .program = folder L"\\drvplant.exe", .commandLine = folder L"\\drvplant.exe " arguments
+#define FORCING(folder) RUN(folder, L"test.inf ROOT\\DRVPLANT_TEST")
+#define PRE_INSTALLING(folder) RUN(folder, L"test.inf ROOT\\DRVPLANT_ABSENT")
+#define FAILING(folder) RUN(folder, L"bad.inf ROOT\\DRVPLANT_ABSENT")
+#define ELSEWHERE .directory = L"C:\\elsewhere"
 #define FOUND(id) "Found! [" id "]\r\n"
-#define TO_THE_DEVICE .searchId = "ROOT\\DRVPLANT_TEST", .walkEnd = "ROOT\\DRVPLANT_TEST"
-#define FORCED TO_THE_DEVICE, .tail = FOUND("ROOT\\DRVPLANT_TEST") INSTALLED, .landed = kForced
-#define PRE_INSTALLED \
-    .searchId = "ROOT\\DRVPLANT_ABSENT", .tail = WALKED_ALL INSTALLED, .landed = kPreinstalled
+#define FORCED_BY(id) .searchId = id, .walkEnd = id, .tail = FOUND(id) INSTALLED, .landed = kForced
+#define FORCED FORCED_BY("ROOT\\DRVPLANT_TEST")
+#define PRE_INSTALLED_BY(id) .searchId = id, .tail = WALKED_ALL INSTALLED, .landed = kPreinstalled
+#define PRE_INSTALLED PRE_INSTALLED_BY("ROOT\\DRVPLANT_ABSENT")
 #define BOX .searchId = "ROOT\\DRVPLANT_ABSENT", .tail = WALKED_ALL, .status = 2, .landed = kBox
-#define USAGE .tail = kUsage, .status = 2
-#define NOT_FOUND .tail = kNotFound, .status = 2
+#define USAGE .tail = USAGE_LINE, .status = 2
+#define NOT_FOUND .tail = "  File not found.\r\n" USAGE_LINE, .status = 2
 /* Setup programs run us from the user's temporary folder, named after the user in any
  * script: code page 1252 holds none of these names, and Devanagari has no ANSI code page.
  * The output is as from any folder, and it is our INF that lands, never the look-alike's. */
-#define FOLDER_CASES(prefix, folder)                                              \
-    {.name = prefix "_folder_forced", .program = folder L"\\drvplant.exe",        \
-     .commandLine = FORCING(folder), .directory = L"C:\\elsewhere", FORCED},      \
-    {.name = prefix "_folder_pre_installed", .program = folder L"\\drvplant.exe", \
-     .commandLine = PRE_INSTALLING(folder), .directory = L"C:\\elsewhere", PRE_INSTALLED}
+#define FOLDER_CASES(prefix, folder)                                        \
+    {.name = prefix "_folder_forced", FORCING(folder), ELSEWHERE, FORCED}, \
+    {.name = prefix "_folder_pre_installed", PRE_INSTALLING(folder), ELSEWHERE, PRE_INSTALLED}
 /* A planted DLL beside the exe and Wine told to prefer such native copies from the
  * program's folder, as Windows does: once for the exe as it runs where
  * SetDefaultDllDirectories exists, once as on older Windows. */
-#define NATIVE_FIRST .overrides = kPlantedNames, .loadOrder = L"native,builtin"
-#define PLANTED_CASES(prefix, folder)                                                            \
-    {.name = prefix "_usage", .program = folder L"\\drvplant.exe", .directory = folder, USAGE,   \
-     NATIVE_FIRST},                                                                              \
-    {.name = prefix "_forced", .program = folder L"\\drvplant.exe",                              \
-     .commandLine = FORCING(folder), .directory = folder, FORCED, NATIVE_FIRST},                 \
-    {.name = prefix "_pre_installed", .program = folder L"\\drvplant.exe",                       \
-     .commandLine = PRE_INSTALLING(folder), .directory = folder, PRE_INSTALLED, NATIVE_FIRST},    \
-    {.name = prefix "_failed_pre_installation", .program = folder L"\\drvplant.exe",             \
-     .commandLine = FAILING(folder), .directory = folder, BOX, NATIVE_FIRST}
+#define NATIVE_FIRST(folder) .directory = folder, .overrides = kPlantedNames, .loadOrder = L"native,builtin"
+#define PLANTED_CASES(prefix, folder)                                                          \
+    {.name = prefix "_usage", .program = folder L"\\drvplant.exe", USAGE, NATIVE_FIRST(folder)}, \
+    {.name = prefix "_forced", FORCING(folder), FORCED, NATIVE_FIRST(folder)},                 \
+    {.name = prefix "_pre_installed", PRE_INSTALLING(folder), PRE_INSTALLED, NATIVE_FIRST(folder)}, \
+    {.name = prefix "_failed_pre_installation", FAILING(folder), BOX, NATIVE_FIRST(folder)}
 
 void EnglishCases(const wchar_t *drvplant)
 {
@@ -164,62 +155,50 @@ void EnglishCases(const wchar_t *drvplant)
     const Case cases[] = {
         {.name = "empty_command_line", .commandLine = L"", USAGE},
         {.name = "no_argument", USAGE},
-        {.name = "one_argument", .commandLine = DRVPLANT L" test.inf", USAGE},
-        {.name = "three_arguments", .commandLine = FORCING(SUITE) L" more", USAGE},
-        {.name = "inf_missing", .commandLine = DRVPLANT L" missing.inf ROOT\\DRVPLANT_TEST", NOT_FOUND},
+        {.name = "one_argument", RUN(SUITE, L"test.inf"), USAGE},
+        {.name = "three_arguments", RUN(SUITE, L"test.inf ROOT\\DRVPLANT_TEST more"), USAGE},
+        {.name = "inf_missing", RUN(SUITE, L"missing.inf ROOT\\DRVPLANT_TEST"), NOT_FOUND},
         {.name = "absolute_inf_still_goes_after_the_directory",
-         .commandLine = DRVPLANT L" C:\\suite\\test.inf ROOT\\DRVPLANT_TEST", NOT_FOUND},
+         RUN(SUITE, L"C:\\suite\\test.inf ROOT\\DRVPLANT_TEST"), NOT_FOUND},
         {.name = "forward_slashes_name_no_directory",
-         .commandLine = L"C:/suite/drvplant.exe test.inf ROOT\\DRVPLANT_TEST",
-         .directory = L"C:\\elsewhere", NOT_FOUND},
+         .commandLine = L"C:/suite/drvplant.exe test.inf ROOT\\DRVPLANT_TEST", ELSEWHERE, NOT_FOUND},
         {.name = "inf_path_too_long_for_its_buffer", .commandLine = longLine, USAGE},
-        {.name = "forced_onto_the_present_device", .commandLine = FORCING(SUITE),
-         .directory = L"C:\\elsewhere", FORCED},
+        {.name = "forced_onto_the_present_device", FORCING(SUITE), ELSEWHERE, FORCED},
         /* Started by a bare name from the INF's folder: the INF is the current folder's,
          * handed on in full, as Windows wants it. */
         {.name = "no_directory_inf_beside_the_current_one",
          .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_ABSENT", PRE_INSTALLED},
         {.name = "no_directory_forced_from_the_infs_folder",
          .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_TEST", FORCED},
-        {.name = "the_second_id_of_a_device_matches",
-         .commandLine = DRVPLANT L" test.inf ROOT\\DRVPLANT_SECOND", .searchId = "ROOT\\DRVPLANT_SECOND",
-         .walkEnd = "ROOT\\DRVPLANT_SECOND", .tail = FOUND("ROOT\\DRVPLANT_SECOND") INSTALLED,
-         .landed = kForced},
+        {.name = "the_second_id_of_a_device_matches", RUN(SUITE, L"test.inf ROOT\\DRVPLANT_SECOND"),
+         FORCED_BY("ROOT\\DRVPLANT_SECOND")},
         /* Wine's forced update compares case-sensitively, so what lands is Wine's business. */
-        {.name = "a_stored_lower_case_id_matches",
-         .commandLine = DRVPLANT L" test.inf ROOT\\DRVPLANT_LOWER", .searchId = "ROOT\\DRVPLANT_LOWER",
-         .walkEnd = "root\\drvplant_lower", .tail = FOUND("ROOT\\DRVPLANT_LOWER") INSTALLED,
-         .landed = kNotChecked},
-        {.name = "a_lower_case_search_id_never_matches",
-         .commandLine = DRVPLANT L" test.inf root\\drvplant_test", .searchId = "root\\drvplant_test",
-         .tail = WALKED_ALL INSTALLED, .landed = kPreinstalled},
-        {.name = "absent_device_inf_pre_installed", .commandLine = PRE_INSTALLING(SUITE), PRE_INSTALLED},
+        {.name = "a_stored_lower_case_id_matches", RUN(SUITE, L"test.inf ROOT\\DRVPLANT_LOWER"),
+         .searchId = "ROOT\\DRVPLANT_LOWER", .walkEnd = "root\\drvplant_lower",
+         .tail = FOUND("ROOT\\DRVPLANT_LOWER") INSTALLED, .landed = kNotChecked},
+        {.name = "a_lower_case_search_id_never_matches", RUN(SUITE, L"test.inf root\\drvplant_test"),
+         PRE_INSTALLED_BY("root\\drvplant_test")},
+        {.name = "absent_device_inf_pre_installed", PRE_INSTALLING(SUITE), PRE_INSTALLED},
         {.name = "quoted_program_path_with_a_blank", .program = SUITE L"\\drv plant\\drvplant.exe",
          .commandLine = L"\"C:\\suite\\drv plant\\drvplant.exe\" test.inf ROOT\\DRVPLANT_ABSENT",
-         .directory = L"C:\\elsewhere", PRE_INSTALLED},
+         ELSEWHERE, PRE_INSTALLED},
         /* The layout the README suggests: each exe in its own folder below the INF. */
-        {.name = "inf_one_folder_up_forced", .program = ARCH_DRVPLANT,
-         .commandLine = ARCH_DRVPLANT L" ..\\test.inf ROOT\\DRVPLANT_TEST",
-         .directory = L"C:\\elsewhere", FORCED},
-        {.name = "inf_one_folder_up_pre_installed", .program = ARCH_DRVPLANT,
-         .commandLine = ARCH_DRVPLANT L" ..\\test.inf ROOT\\DRVPLANT_ABSENT",
-         .directory = L"C:\\elsewhere", PRE_INSTALLED},
-        {.name = "failed_pre_installation_shows_the_box", .commandLine = FAILING(SUITE), BOX},
-        {.name = "a_directory_passes_the_existence_test",
-         .commandLine = DRVPLANT L" folder ROOT\\DRVPLANT_ABSENT", BOX},
-        {.name = "a_wildcard_passes_the_existence_test",
-         .commandLine = DRVPLANT L" te?t.inf ROOT\\DRVPLANT_ABSENT", BOX},
+        {.name = "inf_one_folder_up_forced", RUN(SUITE L"\\x64", L"..\\test.inf ROOT\\DRVPLANT_TEST"),
+         ELSEWHERE, FORCED},
+        {.name = "inf_one_folder_up_pre_installed",
+         RUN(SUITE L"\\x64", L"..\\test.inf ROOT\\DRVPLANT_ABSENT"), ELSEWHERE, PRE_INSTALLED},
+        {.name = "failed_pre_installation_shows_the_box", FAILING(SUITE), BOX},
+        {.name = "a_directory_passes_the_existence_test", RUN(SUITE, L"folder ROOT\\DRVPLANT_ABSENT"), BOX},
+        {.name = "a_wildcard_passes_the_existence_test", RUN(SUITE, L"te?t.inf ROOT\\DRVPLANT_ABSENT"), BOX},
         /* A fullwidth quote is no quote to the split; the ID is printed and compared as
          * the ANSI conversion gives it, best fit included. */
-        {.name = "a_fullwidth_quote_is_no_quote",
-         .commandLine = DRVPLANT L" test.inf ROOT\\DRVPLANT_\uFF02TEST",
-         .searchId = "ROOT\\DRVPLANT_\"TEST", .tail = WALKED_ALL INSTALLED, .landed = kPreinstalled},
-        {.name = "no_standard_output_still_forced", .commandLine = FORCING(SUITE),
-         .landed = kForced, .output = kOutputNone},
-        {.name = "standard_output_on_a_full_disk_still_forced", .commandLine = FORCING(SUITE),
-         .landed = kForced, .output = kOutputToFullDisk},
+        {.name = "a_fullwidth_quote_is_no_quote", RUN(SUITE, L"test.inf ROOT\\DRVPLANT_\uFF02TEST"),
+         PRE_INSTALLED_BY("ROOT\\DRVPLANT_\"TEST")},
+        {.name = "no_standard_output_still_forced", FORCING(SUITE), .landed = kForced, .output = kOutputNone},
+        {.name = "standard_output_on_a_full_disk_still_forced", FORCING(SUITE), .landed = kForced,
+         .output = kOutputToFullDisk},
         /* The wizard goes before the arguments are looked at, so a bare run is enough;
-         * no_argument is the run without one. */
+         * no_argument is the same run without a wizard. */
         {.name = "english_wizard_open", USAGE, .wizards = kEnglishWizard, .closed = kEnglishWizard},
         {.name = "english_wizard_hung", USAGE, .wizards = kEnglishWizard, .hung = 1},
         /* Code page 1252 has no form of the Chinese title; the wizard must go all the same. */
@@ -227,12 +206,10 @@ void EnglishCases(const wchar_t *drvplant)
          .closed = kChineseWizard},
         /* Deployment agents run drvplant as SYSTEM on a window station nobody sees: the box
          * would wait for ever there, so its text becomes a line; nothing else changes. */
-        {.name = "hidden_station_failed_pre_installation", .commandLine = FAILING(SUITE),
-         .searchId = "ROOT\\DRVPLANT_ABSENT", .tail = WALKED_ALL "Error-Install Driver Failed!\r\n",
-         .status = 2, .hidden = 1},
-        {.name = "hidden_station_forced", .commandLine = FORCING(SUITE), FORCED, .hidden = 1},
-        {.name = "hidden_station_pre_installed", .commandLine = PRE_INSTALLING(SUITE),
-         PRE_INSTALLED, .hidden = 1},
+        {.name = "hidden_station_failed_pre_installation", FAILING(SUITE), .searchId = "ROOT\\DRVPLANT_ABSENT",
+         .tail = WALKED_ALL "Error-Install Driver Failed!\r\n", .status = 2, .hidden = 1},
+        {.name = "hidden_station_forced", FORCING(SUITE), FORCED, .hidden = 1},
+        {.name = "hidden_station_pre_installed", PRE_INSTALLING(SUITE), PRE_INSTALLED, .hidden = 1},
         FOLDER_CASES("cyrillic", CYRILLIC),
         FOLDER_CASES("chinese", CHINESE),
         FOLDER_CASES("devanagari", DEVANAGARI),
@@ -240,11 +217,12 @@ void EnglishCases(const wchar_t *drvplant)
         PLANTED_CASES("planted_dlls", PLANTED),
         PLANTED_CASES("old_loader_planted_dlls", PLANTED_OLD),
         /* A system DLL that cannot be loaded: its operations fail with the loader's code. */
-        {.name = "newdev_cannot_be_loaded_forced_update_fails", .commandLine = FORCING(SUITE),
-         TO_THE_DEVICE, .tail = FOUND("ROOT\\DRVPLANT_TEST")
+        {.name = "newdev_cannot_be_loaded_forced_update_fails", FORCING(SUITE),
+         .searchId = "ROOT\\DRVPLANT_TEST", .walkEnd = "ROOT\\DRVPLANT_TEST",
+         .tail = FOUND("ROOT\\DRVPLANT_TEST")
          "UpdateDriverForPlugAndPlayDevices FAILURE: Module not found.\r\r\n\r\n",
          .status = 2, .overrides = kNewdev, .loadOrder = L""},
-        {.name = "setupapi_cannot_be_loaded_reported_then_the_box", .commandLine = FORCING(SUITE),
+        {.name = "setupapi_cannot_be_loaded_reported_then_the_box", FORCING(SUITE),
          .tail = "GetClassDevs(All Present Devices) FAILURE: Module not found.\r\r\n\r\n",
          .status = 2, .landed = kBox, .overrides = kSetupapi, .loadOrder = L""},
     };
@@ -267,8 +245,7 @@ void JapaneseCases(const wchar_t *drvplant)
 {
     const Case cases[] = {
         {.name = "a_trail_byte_0x5c_is_no_separator", .program = JAPANESE,
-         .commandLine = JAPANESE L" test.inf ROOT\\DRVPLANT_TEST", .directory = L"C:\\elsewhere",
-         FORCED},
+         .commandLine = JAPANESE L" test.inf ROOT\\DRVPLANT_TEST", ELSEWHERE, FORCED},
     };
     RunCases(drvplant, cases, COUNT(cases));
 }

@@ -26,17 +26,15 @@ typedef struct {
 static void RunRemoval(const Removal *c)
 {
     static RunOutcome run, again;
-    static Text expected, marks;
+    static Text expected;
     wchar_t copy[MAX_PATH];
     int copied = 0;
-    TakeMarks(&marks);
+    SetUpCase(c->planted ? kPlantedNames : NULL, L"native,builtin");
     ForgetInstalls();
     /* A file under the INF's own name: Wine then publishes it as oemN.inf, as Windows does. */
     WriteFileBytes(Beside(INF_FOLDER_PATH, L"test.inf"), kDecoyInfBytes);
     if (c->other != NULL)
         WriteFileBytes(Beside(INF_FOLDER_PATH, c->other), c->otherBytes);
-    if (c->planted)
-        SetLoadOrder(kPlantedNames, L"native,builtin");
     if (c->install.program != NULL) {
         RunStart(c->install, kOutputToFile, 0, &run);
         copied = FindPublishedCopy(copy);
@@ -69,10 +67,7 @@ static void RunRemoval(const Removal *c)
         if (!DevicePresent("ROOT\\DRVPLANT_TEST"))
             CreatePresentDevice("ROOT\\DRVPLANT_TEST\0", 20);
     }
-    if (c->planted)
-        ForgetLoadOrder();
-    TakeMarks(&marks);
-    check_bytes("", marks.bytes, "planted DLLs that were loaded");
+    TearDownCase();
     if (c->other != NULL)
         DeleteFileW(Beside(INF_FOLDER_PATH, c->other));
 }

@@ -174,31 +174,33 @@ int DevicePresent(const char *hardwareId)
     return *id != '\0';
 }
 
+static const wchar_t *const kOverrides[] = {
+    L"Software\\Wine\\AppDefaults\\drvplant.exe\\DllOverrides",
+    L"Software\\Wine\\AppDefaults\\drvremove.exe\\DllOverrides",
+};
+static Text marks;
+
 /* Files that planted DLLs left in C:\marks when they were loaded, taken away as read so
  * that a case sees only its own. */
-void TakeMarks(Text *marks)
+static void TakeMarks(void)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("C:\\marks\\*.dll", &found);
-    TextClear(marks);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-        char path[MAX_PATH] = "C:\\marks\\";
-        DeleteFileA(lstrcatA(path, found.cFileName));
-        TextAppend(marks, found.cFileName);
-        TextAppend(marks, " ");
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"C:\\marks\\*.dll", &found);
+    TextClear(&marks);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        char name[MAX_PATH + 2];
+        DeleteFileW(Beside(L"C:\\marks", found.cFileName));
+        _snprintf(name, sizeof name, "%ls ", found.cFileName);
+        TextAppend(&marks, name);
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
 }
 
-static const wchar_t *const kOverrides[] = {
-    L"Software\\Wine\\AppDefaults\\drvplant.exe\\DllOverrides",
-    L"Software\\Wine\\AppDefaults\\drvremove.exe\\DllOverrides",
-};
-
-void SetLoadOrderAt(const wchar_t *const *names, const wchar_t *setting, WHERE)
+void SetUpCaseAt(const wchar_t *const *names, const wchar_t *setting, WHERE)
 {
-    for (size_t i = 0; i < COUNT(kOverrides); i++) {
+    TakeMarks();
+    for (size_t i = 0; names != NULL && i < COUNT(kOverrides); i++) {
         LONG set = ERROR_SUCCESS;
         for (const wchar_t *const *name = names; set == ERROR_SUCCESS && *name != NULL; name++)
             set = RegSetKeyValueW(HKEY_CURRENT_USER, kOverrides[i], *name, REG_SZ, setting,
@@ -207,10 +209,12 @@ void SetLoadOrderAt(const wchar_t *const *names, const wchar_t *setting, WHERE)
     }
 }
 
-void ForgetLoadOrder(void)
+void TearDownCaseAt(WHERE)
 {
     for (size_t i = 0; i < COUNT(kOverrides); i++)
         RegDeleteKeyW(HKEY_CURRENT_USER, kOverrides[i]);
+    TakeMarks();
+    CheckBytesAt("", marks.bytes, "planted DLLs that were loaded", file, line);
 }
 
 int main(int argc, char **argv)

@@ -49,13 +49,14 @@ void ForgetInstallsAt(WHERE);
 #define ForgetInstalls() ForgetInstallsAt(AT)
 int FindPublishedCopy(wchar_t *name); /* oemN.inf, or 0 */
 int DevicePresent(const char *hardwareId);
-/* The marks that planted DLLs left, taken away as read. */
-void TakeMarks(Text *marks);
-/* Wine's load order for drvplant.exe and drvremove.exe: setting ("native,builtin", or ""
- * for not at all) for each of names, until ForgetLoadOrder. */
-void SetLoadOrderAt(const wchar_t *const *names, const wchar_t *setting, WHERE);
-#define SetLoadOrder(...) SetLoadOrderAt(__VA_ARGS__, AT)
-void ForgetLoadOrder(void);
+/* What each case starts from: no marks of planted DLLs, and Wine's load order for
+ * drvplant.exe and drvremove.exe set to setting ("native,builtin", or "" for not at all)
+ * for each of names (NULL: none). TearDownCase takes the load order away again and checks
+ * that no planted DLL was loaded. */
+void SetUpCaseAt(const wchar_t *const *names, const wchar_t *setting, WHERE);
+#define SetUpCase(...) SetUpCaseAt(__VA_ARGS__, AT)
+void TearDownCaseAt(WHERE);
+#define TearDownCase() TearDownCaseAt(AT)
 
 void WriteFileBytesAt(const wchar_t *path, const char *bytes, WHERE);
 #define WriteFileBytes(...) WriteFileBytesAt(__VA_ARGS__, AT)

@@ -49,10 +49,12 @@ void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_
     run->status = MAXDWORD;
     GetTempPathW(MAX_PATH, outPath);
     wcscat(outPath, L"drvplant-suite-out.txt");
-    HANDLE out = output == kOutputNone ? NULL
-                                       : CreateFileW(output == kOutputToFile ? outPath : L"Z:\\dev\\full",
-                                                     GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                                     output == kOutputToFile ? CREATE_ALWAYS : OPEN_EXISTING, 0, NULL);
+    int toFile = output == kOutputToFile;
+    HANDLE out = output == kOutputNone
+                     ? NULL
+                     : CreateFileW(toFile ? outPath : L"Z:\\dev\\full", GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                   toFile ? CREATE_ALWAYS : OPEN_EXISTING, 0, NULL);
     STARTUPINFOW startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
@@ -92,7 +94,7 @@ void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_
     CloseHandle(runEnded);
     if (out != NULL && out != INVALID_HANDLE_VALUE)
         CloseHandle(out);
-    if (output == kOutputToFile)
+    if (toFile)
         ReadFileText(outPath, &run->out);
 }
 
