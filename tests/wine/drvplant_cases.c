@@ -1,6 +1,6 @@
 /* drvplant.exe under Wine: exact command lines in, standard output byte for byte, exit
  * status, the box, the wizards it closes and what landed. */
-#include "fixture.h"
+#include "kit.h"
 
 #include <string.h>
 #include <wchar.h>

@@ -2,7 +2,7 @@
  * how it ends. Wine 8 deletes a copy only when the removal is forced (its plain
  * SetupUninstallOEMInfW deletes nothing and succeeds), so the removals here are forced;
  * Wine 10 deletes none (a known gap); what only Windows does is the unit tests' business. */
-#include "fixture.h"
+#include "kit.h"
 
 #include <string.h>
 

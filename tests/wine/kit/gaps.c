@@ -1,7 +1,5 @@
-/* The one table of what a Wine that the suite runs under cannot show, and why. A row
- * names the gap, the Wine versions it holds under (a prefix of wine_get_version's text),
- * what cannot be shown, and the reason. Take a row out when its Wine shows it after all:
- * the suite then fails on the checks that pass inside it. */
+/* The one table of what a Wine cannot show, and why: the gap, the Wine versions it holds
+ * under (a prefix of wine_get_version's text), what cannot be shown, and the reason. */
 #include "kit.h"
 
 #include <string.h>

@@ -1,8 +1,8 @@
-/* A small kit for driving the real drvplant.exe and drvremove.exe under Wine: checks, cases
- * and groups (checks.c), gaps (gaps.c), exact runs (runs.c), present devices (devices.c) and
- * wizard windows (wizards.c). Plain C on the system's C runtime alone, and nothing here
- * hands it a va_list: some Wine builds read one wrongly. A helper that checks reports its
- * caller's file and line, as Wine's ok_(file, line) does: Name(...) is NameAt(..., AT). */
+/* A small kit for driving drvplant.exe and drvremove.exe under Wine: checks, cases and groups
+ * (checks.c, gaps.c), devices (devices.c), wizards (wizards.c), runs and the suite's fixture
+ * (fixture.c). Plain C on the system's C runtime alone; nothing here hands it a va_list (some
+ * Wine builds read one wrongly). A helper that checks reports its caller's line, as Wine's
+ * ok_(file, line) does. */
 #pragma once
 
 #include <windows.h>
@@ -22,11 +22,10 @@ int CheckCounted(int ok, WHERE);
 void CheckBytesAt(const char *expected, const char *actual, const char *what, WHERE);
 #define check_bytes(expected, actual, what) CheckBytesAt((expected), (actual), (what), AT)
 
-/* What a Wine cannot show, marked on the one check that differs as Wine marks one
- * todo_wine: `todo_gap(gap) check(...);`. Under a Wine that the gap table (gaps.c) names
- * for gap, the check must fail and counts as known; passing, it fails the run (the gap has
- * closed: take it out of the table). Elsewhere, and for kNoGap, it is an ordinary check.
- * A case that met a gap prints "gap", what cannot be shown and why, never "ok". */
+/* What a Wine cannot show, marked on the one check that differs as with todo_wine:
+ * `todo_gap(gap) check(...);`. Under a Wine that the gap table (gaps.c) names for gap the
+ * check must fail, and counts as known; passing, it fails the run (the gap has closed).
+ * Elsewhere it is an ordinary check. A case that met a gap prints "gap", never "ok". */
 enum Gap { kNoGap, kGapRemovingPublishedCopy };
 int BeginGap(enum Gap gap);
 int EndGap(void);
@@ -35,11 +34,10 @@ int EndGap(void);
 const char *WineVersion(void);
 int FindGap(enum Gap gap, const char **what, const char **why);
 
-/* `program <group> <exe> <case>`, as run.sh starts each group of groups.h: runs the group
- * with the exe ("" for none) and, for a case that is not "", only the cases whose name
- * contains it; then prints the counts, and fails when the cases that ran are not those
- * that groups.h lists. `in_case(name) statement;` runs a case, which prints "ok", "gap"
- * or "FAIL" with group/name when it ends. */
+/* `program <group> <exe> <case>` (run.sh's start of a group of groups.h): runs the group
+ * with the exe, only the cases whose name contains case; then prints the counts, and fails
+ * unless the cases that ran are those that groups.h lists. `in_case(name) statement;` runs
+ * a case, which prints "ok", "gap" or "FAIL" with group/name when it ends. */
 typedef struct {
     const char *name;
     void (*run)(const wchar_t *exe);
@@ -57,7 +55,6 @@ typedef struct {
 } Text;
 void TextClear(Text *text);
 void TextAppend(Text *text, const char *bytes);
-void ReadFileText(const wchar_t *path, Text *text); /* none when it cannot be read */
 
 enum StandardOutput { kOutputToFile, kOutputNone, kOutputToFullDisk };
 typedef struct {
@@ -69,15 +66,6 @@ typedef struct {
     DWORD milliseconds; /* from start to end */
 } RunOutcome;
 
-/* Runs program with this exact command line (element 0 included) in directory, on desktop
- * ("station\desktop") or, when it is NULL, on the suite's own. */
-void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_t *directory,
-                enum StandardOutput output, const wchar_t *desktop, RunOutcome *run, WHERE);
-#define RunExact(...) RunExactAt(__VA_ARGS__, AT)
-/* The desktop "Default" of a window station that nobody sees, as services and SYSTEM get. */
-const wchar_t *HiddenDesktopAt(WHERE);
-#define HiddenDesktop() HiddenDesktopAt(AT)
-
 /* Registers a root-enumerated device that then counts as present. hardwareIds is a
  * multi-string of size bytes; size 0 gives the device no hardware-ID property at all. */
 void CreatePresentDeviceAt(const char *hardwareIds, size_t size, WHERE);
@@ -86,11 +74,74 @@ void CreatePresentDeviceAt(const char *hardwareIds, size_t size, WHERE);
  * ending with a NUL and the list with one more. */
 const char *PresentHardwareIds(void);
 
-/* A top-level window with this title on a thread of its own, which records WM_CLOSE;
- * HangWizard stops its thread reading messages until CloseWizard, which closes the window
- * if it is still open and tells whether drvplant had sent it WM_CLOSE. */
+/* A window with this title on a thread of its own, which HangWizard stops reading messages
+ * until CloseWizard; CloseWizard tells whether drvplant had sent it WM_CLOSE. */
 typedef struct Wizard Wizard;
 Wizard *OpenWizardAt(const wchar_t *title, WHERE);
 #define OpenWizard(title) OpenWizardAt((title), AT)
 void HangWizard(Wizard *wizard);
 int CloseWizard(Wizard *wizard);
+
+/* The suite's fixture (fixture.c), which drvplant's and drvremove's cases share. */
+/* Runs program with this exact command line (element 0 included) in directory, on desktop
+ * ("station\desktop") or, when it is NULL, on the suite's own. */
+void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_t *directory,
+                enum StandardOutput output, const wchar_t *desktop, RunOutcome *run, WHERE);
+#define RunExact(...) RunExactAt(__VA_ARGS__, AT)
+
+#define SUITE L"C:\\suite"
+#define DRVPLANT SUITE L"\\drvplant.exe"
+#define CYRILLIC L"C:\\Users\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439\\setup"
+#define CHINESE L"C:\\\u5B89\u88C5"
+#define DEVANAGARI L"C:\\\u0938\u0947\u091F\u0905\u092A\\drv"
+/* Best fit reads it as C:\Lukasz\s, a folder that any user may make. */
+#define LOOK_ALIKE L"C:\\\u0141ukasz\\s"
+#define PLANTED L"C:\\planted"
+#define PLANTED_OLD L"C:\\planted-old"
+#define JAPANESE L"C:\\dbcs\\\u8868.exe"
+/* Where SetupCopyOEMInfW publishes copies. */
+#define INF_FOLDER_PATH L"C:\\windows\\inf"
+
+/* The suite's INF, and the same INF with another registry key: one that somebody else
+ * placed. drvplant.exe, drvremove.exe, test.inf and bad.inf (no INF at all) sit in each
+ * folder above, but for drvplant.exe as JAPANESE, alone. */
+extern const char kInfBytes[], kDecoyInfBytes[];
+#define INSTALL_KEY "Software\\drvplant-suite" /* below HKLM, as kInfBytes installs */
+/* Names of system DLLs planted beside the exes; each leaves a mark in C:\marks if loaded. */
+extern const wchar_t *const kPlantedNames[];
+
+/* Places the files, with drvremove.exe and drvplant_old_loader.exe taken from beside
+ * drvplant, and makes the suite's devices present unless they are. */
+void PrepareSuiteAt(const wchar_t *drvplant, WHERE);
+#define PrepareSuite(drvplant) PrepareSuiteAt((drvplant), AT)
+
+/* The file started, its exact command line, the current folder; left out: DRVPLANT, the
+ * program alone, SUITE. */
+typedef struct {
+    const wchar_t *program, *commandLine, *directory;
+} Start;
+/* folder\exe, by its quoted full path, from folder. */
+#define START(folder, exe, arguments) \
+    {folder L"\\" exe, L"\"" folder L"\\" exe L"\" " arguments, folder}
+void RunStartAt(Start start, enum StandardOutput output, int hidden, RunOutcome *run, WHERE);
+#define RunStart(...) RunStartAt(__VA_ARGS__, AT)
+
+/* Takes away drvplant's forced install (its registry key), its copy under its own name,
+ * every published copy of the suite's INF, and Wine 10's driver packages of it. */
+void ForgetInstallsAt(WHERE);
+#define ForgetInstalls() ForgetInstallsAt(AT)
+int FindPublishedCopy(wchar_t *name); /* oemN.inf, or 0 */
+int DevicePresent(const char *hardwareId);
+/* A case starts with no marks of planted DLLs and Wine's load order for both exes set to
+ * setting ("native,builtin", or "" for not at all) for each of names (NULL: none); it ends
+ * with the load order taken away and a check that no planted DLL was loaded. */
+void SetUpCaseAt(const wchar_t *const *names, const wchar_t *setting, WHERE);
+#define SetUpCase(...) SetUpCaseAt(__VA_ARGS__, AT)
+void TearDownCaseAt(WHERE);
+#define TearDownCase() TearDownCaseAt(AT)
+
+void WriteFileBytesAt(const wchar_t *path, const char *bytes, WHERE);
+#define WriteFileBytes(...) WriteFileBytesAt(__VA_ARGS__, AT)
+int FileHasBytes(const wchar_t *path, const char *bytes);
+/* folder\name, in a buffer that the next call takes again. */
+const wchar_t *Beside(const wchar_t *folder, const wchar_t *name);

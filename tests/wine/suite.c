@@ -1,0 +1,14 @@
+/* The integration suite: suite <group> <drvplant.exe> <case>, with a group of groups.h
+ * that matches the locale Wine was started in; drvplant's groups are in drvplant_cases.c,
+ * drvremove's in drvremove_cases.c. */
+#include "kit.h"
+
+void EnglishCases(const wchar_t *drvplant), ChineseCases(const wchar_t *drvplant),
+    JapaneseCases(const wchar_t *drvplant), RemovalCases(const wchar_t *drvplant);
+
+int main(int argc, char **argv)
+{
+    static const Group groups[] = {{"english", EnglishCases}, {"chinese", ChineseCases},
+                                   {"japanese", JapaneseCases}, {"removal", RemovalCases}};
+    return RunGroup(argc, argv, groups, COUNT(groups));
+}
