@@ -26,7 +26,6 @@ typedef struct {
 static void RunRemoval(const Removal *c)
 {
     static RunOutcome run, again;
-    static Text expected;
     wchar_t copy[MAX_PATH];
     int copied = 0;
     SetUpCase(c->planted ? kPlantedNames : NULL, L"native,builtin");
@@ -42,18 +41,16 @@ static void RunRemoval(const Removal *c)
     }
 
     RunStart(c->remove, kOutputToFile, 0, &run);
-    char removed[MAX_PATH + 16] = "";
+    char expected[512] = "";
     if (copied)
-        _snprintf(removed, sizeof removed, "Removed %ls\r\n", copy);
-    TextClear(&expected);
-    TextAppend(&expected, removed);
-    TextAppend(&expected, c->tail != NULL ? c->tail : "");
+        _snprintf(expected, sizeof expected, "Removed %ls\r\n", copy);
+    strcat(expected, c->tail != NULL ? c->tail : "");
     int left = copied && GetFileAttributesW(Beside(INF_FOLDER_PATH, copy)) != INVALID_FILE_ATTRIBUTES;
     /* Once taken out, there is nothing left to take. */
     if (copied)
         RunStart(c->remove, kOutputToFile, 0, &again);
     enum Gap gap = copied ? kGapRemovingPublishedCopy : kNoGap;
-    todo_gap(gap) check_bytes(expected.bytes, run.out.bytes, "output");
+    todo_gap(gap) check_bytes(expected, run.out.bytes, "output");
     todo_gap(gap) check(run.status == c->status, "status %lu, expected %lu", run.status, c->status);
     if (copied) {
         todo_gap(gap) check(!left, "%ls is still there", copy);
@@ -72,42 +69,38 @@ static void RunRemoval(const Removal *c)
         DeleteFileW(Beside(INF_FOLDER_PATH, c->other));
 }
 
-#define PLANT(folder, arguments) START(folder, L"drvplant.exe", arguments)
-#define REMOVE(folder, arguments) START(folder, L"drvremove.exe", arguments)
-#define PRE_INSTALL L"test.inf ROOT\\DRVPLANT_ABSENT"
-#define FORCE L"test.inf ROOT\\DRVPLANT_TEST"
+#define PLANTING(folder, arguments) .install = START(folder, L"drvplant.exe", arguments)
+#define PRE_INSTALLED(folder) PLANTING(folder, L"test.inf ROOT\\DRVPLANT_ABSENT")
+#define FORCED(folder) PLANTING(folder, L"test.inf ROOT\\DRVPLANT_TEST")
+#define REMOVING(folder, arguments) .remove = START(folder, L"drvremove.exe", arguments)
+#define BAD_USAGE .tail = USAGE, .status = 87
+#define NOTHING .tail = "Nothing to remove.\r\n"
 
 void RemovalCases(const wchar_t *drvplant)
 {
     static const Removal cases[] = {
-        {.name = "pre_installed_copy_removed", .install = PLANT(SUITE, PRE_INSTALL),
-         .remove = REMOVE(SUITE, L"test.inf /force")},
-        {.name = "forced_install_removed_with_its_device", .install = PLANT(SUITE, FORCE),
-         .remove = REMOVE(SUITE, L"test.inf /FORCE /every-version")},
+        {.name = "pre_installed_copy_removed", PRE_INSTALLED(SUITE), REMOVING(SUITE, L"test.inf /force")},
+        {.name = "forced_install_removed_with_its_device", FORCED(SUITE),
+         REMOVING(SUITE, L"test.inf /FORCE /every-version")},
         /* Its INF is the current folder's, named in full. */
-        {.name = "bare_name_from_its_folder", .install = PLANT(SUITE, PRE_INSTALL),
+        {.name = "bare_name_from_its_folder", PRE_INSTALLED(SUITE),
          .remove = {SUITE L"\\drvremove.exe", L"drvremove.exe test.inf /every-version /force", SUITE}},
         /* It names no package: an empty copy is no copy of it. */
-        {.name = "an_empty_inf_file", .remove = REMOVE(SUITE, L"\"\" /force"), .other = L"oem77.inf",
-         .otherBytes = "", .tail = USAGE, .status = 87},
-        {.name = "nothing_to_remove", .remove = REMOVE(SUITE, L"test.inf /force"),
-         .tail = "Nothing to remove.\r\n"},
-        {.name = "another_version_left_alone", .install = PLANT(SUITE, PRE_INSTALL),
-         .remove = REMOVE(SUITE, L"test.inf /force /every-version"), .other = L"oem90.inf",
-         .otherBytes = kNextVersion},
-        {.name = "same_bytes_under_another_name_left_alone", .remove = REMOVE(SUITE, L"test.inf /force"),
-         .other = L"suite-copy.inf", .otherBytes = kInfBytes, .tail = "Nothing to remove.\r\n"},
-        {.name = "usage_without_inf", .remove = REMOVE(SUITE, L""), .tail = USAGE, .status = 87},
-        {.name = "usage_unknown_switch", .remove = REMOVE(SUITE, L"test.inf /quiet"), .tail = USAGE,
-         .status = 87},
-        {.name = "usage_switch_twice", .remove = REMOVE(SUITE, L"test.inf /force /Force"),
-         .tail = USAGE, .status = 87},
-        {.name = "inf_missing", .remove = REMOVE(SUITE, L"missing.inf /force"),
-         .tail = "  File not found.\r\n" USAGE, .status = 2},
-        {.name = "cyrillic_folder", .install = PLANT(CYRILLIC, PRE_INSTALL),
-         .remove = REMOVE(CYRILLIC, L"test.inf /force")},
-        {.name = "planted_dlls_never_loaded", .install = PLANT(PLANTED, FORCE),
-         .remove = REMOVE(PLANTED, L"test.inf /force"), .planted = 1},
+        {.name = "an_empty_inf_file", REMOVING(SUITE, L"\"\" /force"), .other = L"oem77.inf",
+         .otherBytes = "", BAD_USAGE},
+        {.name = "nothing_to_remove", REMOVING(SUITE, L"test.inf /force"), NOTHING},
+        {.name = "another_version_left_alone", PRE_INSTALLED(SUITE),
+         REMOVING(SUITE, L"test.inf /force /every-version"), .other = L"oem90.inf", .otherBytes = kNextVersion},
+        {.name = "same_bytes_under_another_name_left_alone", REMOVING(SUITE, L"test.inf /force"),
+         .other = L"suite-copy.inf", .otherBytes = kInfBytes, NOTHING},
+        {.name = "usage_without_inf", REMOVING(SUITE, L""), BAD_USAGE},
+        {.name = "usage_unknown_switch", REMOVING(SUITE, L"test.inf /quiet"), BAD_USAGE},
+        {.name = "usage_switch_twice", REMOVING(SUITE, L"test.inf /force /Force"), BAD_USAGE},
+        {.name = "inf_missing", REMOVING(SUITE, L"missing.inf /force"), .tail = "  File not found.\r\n" USAGE,
+         .status = 2},
+        {.name = "cyrillic_folder", PRE_INSTALLED(CYRILLIC), REMOVING(CYRILLIC, L"test.inf /force")},
+        {.name = "planted_dlls_never_loaded", FORCED(PLANTED), REMOVING(PLANTED, L"test.inf /force"),
+         .planted = 1},
     };
     PrepareSuite(drvplant);
     for (size_t i = 0; i < COUNT(cases); i++)

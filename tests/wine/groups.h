@@ -1,9 +1,8 @@
-/* Every group of the Wine suite with its cases, in the order run.sh runs them: the group,
- * the locale Wine starts in, the program that runs it (tests/wine/<program>.exe), the file
- * of the build it is handed (- for none), the Windows versions it runs as once more after
- * the prefix's own, Windows 7 (winxp: the x86 exes, in a 32-bit prefix), and its cases.
- * run.sh reads this as text, CASE= picks from the cases, and the kit fails a group whose
- * cases that ran are not the ones listed here. */
+/* Every group of the Wine suite, in the order run.sh runs them: its name, the locale Wine
+ * starts in, the program (tests/wine/<program>.exe), the build's file it is handed (- for
+ * none), the Windows versions it runs as again after the prefix's own, Windows 7 (winxp:
+ * x86 only, in a 32-bit prefix), and its cases. run.sh reads it as text, CASE= picks from
+ * the cases, and the kit fails a group whose cases that ran are not the ones listed. */
 GROUP(english, en_US, suite, drvplant.exe, win10 winxp,
       empty_command_line no_argument one_argument three_arguments inf_missing
       absolute_inf_still_goes_after_the_directory forward_slashes_name_no_directory

@@ -1,10 +1,8 @@
 #!/bin/sh
 # run.sh [--wine 10] BUILD [CASE]
-# Runs the groups of groups.h against the exes in BUILD (x86, x64, or arm64 under the arm64
-# Wine of an arm64 Debian root) in a throwaway prefix, each in its locale and then as the
-# Windows versions it names, under Debian 12's Wine 8, or Debian 13's Wine 10 from a Debian
-# root (x86 and x64). With CASE, only the cases whose name contains it run; a CASE that
-# none matches fails.
+# Runs the groups of groups.h against the exes in BUILD (x86, x64, arm64) in a throwaway
+# prefix under Debian 12's Wine 8 (arm64: in an arm64 root), or Debian 13's Wine 10 in a
+# root: only the cases whose name contains CASE, and a CASE that none matches fails.
 set -u
 wine=8
 [ "$1" = --wine ] && { wine=$2; shift 2; }
@@ -38,8 +36,7 @@ if [ -n "$root" ]; then
 fi
 echo "$arch exes under $(wine --version 2>/dev/null)"
 status=0
-# run_groups [VERSION]: the groups that run as VERSION, or, without one, all of them as the
-# prefix's own version; a version that cannot be set fails the run.
+# run_groups [VERSION]: the groups that run as VERSION, or all of them as the prefix is.
 run_groups() {
     listed=$(groups "$@")
     [ -n "$listed" ] || return 0
