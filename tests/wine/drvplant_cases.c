@@ -132,16 +132,17 @@ static const wchar_t *const kNewdev[] = {L"newdev", NULL}, *const kSetupapi[] = 
 /* Setup programs run us from the user's temporary folder, named after the user in any
  * script: code page 1252 holds none of these names, and Devanagari has no ANSI code page.
  * The output is as from any folder, and it is our INF that lands, never the look-alike's. */
-#define FOLDER_CASES(prefix, folder)                                        \
-    {.name = prefix "_folder_forced", FORCING(folder), ELSEWHERE, FORCED}, \
+#define FOLDER_CASES(prefix, folder)                                                           \
+    {.name = prefix "_folder_forced", FORCING(folder), ELSEWHERE, FORCED},                     \
     {.name = prefix "_folder_pre_installed", PRE_INSTALLING(folder), ELSEWHERE, PRE_INSTALLED}
 /* A planted DLL beside the exe and Wine told to prefer such native copies from the
  * program's folder, as Windows does: once for the exe as it runs where
  * SetDefaultDllDirectories exists, once as on older Windows. */
-#define NATIVE_FIRST(folder) .directory = folder, .overrides = kPlantedNames, .loadOrder = L"native,builtin"
-#define PLANTED_CASES(prefix, folder)                                                          \
-    {.name = prefix "_usage", .program = folder L"\\drvplant.exe", USAGE, NATIVE_FIRST(folder)}, \
-    {.name = prefix "_forced", FORCING(folder), FORCED, NATIVE_FIRST(folder)},                 \
+#define NATIVE_FIRST(folder) \
+    .directory = folder, .overrides = kPlantedNames, .loadOrder = L"native,builtin"
+#define PLANTED_CASES(prefix, folder)                                                               \
+    {.name = prefix "_usage", .program = folder L"\\drvplant.exe", USAGE, NATIVE_FIRST(folder)},    \
+    {.name = prefix "_forced", FORCING(folder), FORCED, NATIVE_FIRST(folder)},                      \
     {.name = prefix "_pre_installed", PRE_INSTALLING(folder), PRE_INSTALLED, NATIVE_FIRST(folder)}, \
     {.name = prefix "_failed_pre_installation", FAILING(folder), BOX, NATIVE_FIRST(folder)}
 

@@ -120,13 +120,13 @@ static const wchar_t *HiddenDesktopAt(WHERE)
 }
 
 /* key: the registry key below HKLM\Software that installing it writes. */
-#define SUITE_INF(key)                                                                    \
-    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"                          \
+#define SUITE_INF(key)                                                                      \
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"                           \
     "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"                                  \
     "Provider=drvplant suite\r\nDriverVer=12/07/2026,1.0.0.0\r\n\r\n"                       \
     "[Manufacturer]\r\ndrvplant suite=Models\r\n\r\n"                                       \
-    "[Models]\r\nsuite device=Install,ROOT\\DRVPLANT_TEST\r\n"                               \
-    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n\r\n"                                     \
+    "[Models]\r\nsuite device=Install,ROOT\\DRVPLANT_TEST\r\n"                              \
+    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n\r\n"                                    \
     "[Install]\r\nAddReg=Install.AddReg\r\n\r\n[Install.Services]\r\nAddService=,2\r\n\r\n" \
     "[Install.AddReg]\r\nHKLM,Software\\" key ",Installed,,\"yes\"\r\n"
 const char kInfBytes[] = SUITE_INF("drvplant-suite");
@@ -145,10 +145,9 @@ void WriteFileBytesAt(const wchar_t *path, const char *bytes, WHERE)
     SetLastError(0xdeadbeef);
     HANDLE handle = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD written = 0;
-    check_at(file, line,
-             handle != INVALID_HANDLE_VALUE &&
-                 WriteFile(handle, bytes, (DWORD)strlen(bytes), &written, NULL),
-             "writing %ls: error %lu", path, GetLastError());
+    BOOL wrote = handle != INVALID_HANDLE_VALUE &&
+                 WriteFile(handle, bytes, (DWORD)strlen(bytes), &written, NULL);
+    check_at(file, line, wrote, "writing %ls: error %lu", path, GetLastError());
     CloseHandle(handle);
 }
 
@@ -229,8 +228,9 @@ void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
         CreatePresentDeviceAt("", 0, file, line);
     }
     /* The walks that the cases expect end at these. */
-    check_at(file, line, DevicePresent("ROOT\\DRVPLANT_TEST") && DevicePresent("ROOT\\DRVPLANT_SECOND") &&
-                             DevicePresent("root\\drvplant_lower"),
+    check_at(file, line,
+             DevicePresent("ROOT\\DRVPLANT_TEST") && DevicePresent("ROOT\\DRVPLANT_SECOND") &&
+                 DevicePresent("root\\drvplant_lower"),
              "the suite's devices are not all present");
 }
 
