@@ -132,7 +132,10 @@ int BeginCase(const char *name)
 {
     if (!Selected(name))
         return 0;
-    casesUnlisted += Listed(name) != 1;
+    if (Listed(name) != 1) {
+        casesUnlisted++;
+        printf("%s/%s is not listed once in groups.h\n", caseGroup, name);
+    }
     caseName = name;
     caseGap = kNoGap;
     failuresBefore = failures;
