@@ -41,10 +41,10 @@ static void RunRemoval(const Removal *c)
     }
 
     RunStart(c->remove, kOutputToFile, 0, &run);
-    char expected[512] = "";
-    if (copied)
-        _snprintf(expected, sizeof expected, "Removed %ls\r\n", copy);
-    strcat(expected, c->tail != NULL ? c->tail : "");
+    char expected[512] = "", name[MAX_PATH];
+    if (copied && WideCharToMultiByte(CP_ACP, 0, copy, -1, name, sizeof name, NULL, NULL))
+        lstrcatA(lstrcatA(lstrcatA(expected, "Removed "), name), "\r\n");
+    lstrcatA(expected, c->tail != NULL ? c->tail : "");
     int left = copied && GetFileAttributesW(Beside(INF_FOLDER_PATH, copy)) != INVALID_FILE_ATTRIBUTES;
     /* Once taken out, there is nothing left to take. */
     if (copied)

@@ -103,10 +103,14 @@ static int Listed(const char *name)
     int count = 0;
     char word[128];
     for (size_t g = 0; g < COUNT(kListed); g++)
-        for (const char *at = kListed[g].cases; strcmp(kListed[g].group, caseGroup) == 0 &&
-                                                sscanf(at, "%127s", word) == 1;
-             at = strstr(at, word) + strlen(word))
+        for (const char *at = kListed[g].cases; strcmp(kListed[g].group, caseGroup) == 0 && *at;) {
+            int length = 0;
+            while (at[length] != '\0' && at[length] != ' ')
+                length++;
+            lstrcpynA(word, at, length + 1 < (int)sizeof word ? length + 1 : (int)sizeof word);
             count += name != NULL ? strcmp(word, name) == 0 : Selected(word);
+            at += length + (at[length] == ' ');
+        }
     return count;
 }
 

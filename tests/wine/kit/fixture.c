@@ -170,8 +170,7 @@ int FileHasBytes(const wchar_t *path, const char *bytes)
 const wchar_t *Beside(const wchar_t *folder, const wchar_t *name)
 {
     static wchar_t path[MAX_PATH];
-    _snwprintf(path, MAX_PATH, L"%ls\\%ls", folder, name);
-    return path;
+    return wcscat(wcscat(wcscpy(path, folder), L"\\"), name);
 }
 
 static void MakeFolders(const wchar_t *path)
@@ -218,7 +217,7 @@ void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
     WriteFileBytesAt(L"C:\\Lukasz\\s\\test.inf", kDecoyInfBytes, file, line);
     for (size_t f = 0; f < 2; f++)
         for (size_t i = 0; kPlantedNames[i] != NULL; i++) {
-            _snwprintf(dll, MAX_PATH, L"%ls.dll", kPlantedNames[i]);
+            wcscat(wcscpy(dll, kPlantedNames[i]), L".dll");
             CopyOrFailAt(mark, Beside(f == 0 ? PLANTED : PLANTED_OLD, dll), file, line);
         }
     if (!DevicePresent("ROOT\\DRVPLANT_TEST")) {
@@ -301,10 +300,10 @@ static void TakeMarks(void)
     HANDLE search = FindFirstFileW(L"C:\\marks\\*.dll", &found);
     TextClear(&marks);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        char name[MAX_PATH + 2];
+        char name[MAX_PATH];
         DeleteFileW(Beside(L"C:\\marks", found.cFileName));
-        _snprintf(name, sizeof name, "%ls ", found.cFileName);
-        TextAppend(&marks, name);
+        WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, sizeof name, NULL, NULL);
+        TextAppend(&marks, lstrcatA(name, " "));
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
@@ -314,11 +313,14 @@ void SetUpCaseAt(const wchar_t *const *names, const wchar_t *setting, WHERE)
 {
     TakeMarks();
     for (size_t i = 0; names != NULL && i < COUNT(kOverrides); i++) {
-        LONG set = ERROR_SUCCESS;
-        for (const wchar_t *const *name = names; set == ERROR_SUCCESS && *name != NULL; name++)
-            set = RegSetKeyValueW(HKEY_CURRENT_USER, kOverrides[i], *name, REG_SZ, setting,
-                                  (DWORD)((wcslen(setting) + 1) * sizeof *setting));
-        check_at(file, line, set == ERROR_SUCCESS, "setting %ls: error %ld", kOverrides[i], set);
+        HKEY key;
+        LONG made = RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides[i], 0, NULL, 0, KEY_WRITE, NULL,
+                                    &key, NULL);
+        check_at(file, line, made == ERROR_SUCCESS, "making %ls: error %ld", kOverrides[i], made);
+        for (const wchar_t *const *name = names; made == ERROR_SUCCESS && *name != NULL; name++)
+            RegSetValueExW(key, *name, 0, REG_SZ, (const BYTE *)setting,
+                           (DWORD)((wcslen(setting) + 1) * sizeof *setting));
+        RegCloseKey(key);
     }
 }
 
