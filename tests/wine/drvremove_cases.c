@@ -105,5 +105,4 @@ void RemovalCases(const wchar_t *drvplant)
     PrepareSuite(drvplant);
     for (size_t i = 0; i < COUNT(cases); i++)
         in_case(cases[i].name) RunRemoval(&cases[i]);
-    ForgetInstalls();
 }
