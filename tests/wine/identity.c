@@ -1,6 +1,6 @@
 /* Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it:
  * the manifest (through an activation context, as the loader builds one) and the version
- * resource. Usage: identity <group> <drvplant.exe or drvremove.exe> <case> */
+ * resource. Usage: identity <group> <drvplant.exe or drvremove.exe> <case> <cases> */
 #include "kit.h"
 
 #include <stdlib.h>

@@ -1,6 +1,6 @@
 /* Does a stack buffer overrun end the process at once? Built as every exe we ship is (the
  * same start-up and flags), this runs itself with a text that fits its buffer and with one
- * that overruns it, and checks how each run ended. Usage: mitigations mitigations "" <case> */
+ * that overruns it, and checks how each run ended. Usage: mitigations mitigations "" <case> <cases> */
 #include <string.h>
 #include <wchar.h>
 #include "kit.h"

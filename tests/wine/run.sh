@@ -1,6 +1,6 @@
 #!/bin/sh
 # run.sh [--wine 10] BUILD [CASE]
-# Runs the groups of groups.h against the exes in BUILD (x86, x64, arm64) in a throwaway
+# Runs the groups of groups.list against the exes in BUILD (x86, x64, arm64) in a throwaway
 # prefix under Debian 12's Wine 8 (arm64: in an arm64 root), or Debian 13's Wine 10 in a
 # root: only the cases whose name contains CASE, and a CASE that none matches fails.
 set -u
@@ -10,16 +10,20 @@ build=$(cd "$1" && pwd)
 case=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 arch=$(basename "$build")
-# groups [VERSION]: "group locale program exe" for each group of groups.h that runs again
-# as VERSION (all of them without one) and has a case whose name contains CASE.
+# groups [VERSION]: "group locale program exe cases" for each group of groups.list that runs
+# again as VERSION (all of them without one), with its cases whose name contains CASE.
 groups() {
-    { tr '\n' ' ' <"$here/groups.h"; echo; } | sed 's/GROUP(/\n/g' | sed -n '2,$s/).*//p' |
-        while IFS=, read -r group locale program exe again cases; do
-            case " $again " in *" ${1:-$again} "*) ;; *) continue ;; esac
-            for name in $cases; do
-                case $name in *"$case"*) echo $group $locale $program $exe; break ;; esac
-            done
-        done
+    awk -v version="${1:-}" -v filter="$case" '
+        function done() { if (head != "" && cases != "") print head cases }
+        /^#/ || NF == 0 { next }
+        /^[^ ]/ {
+            done()
+            head = version == "" || index(" " $5 " " $6 " ", " " version " ") ? $1 " " $2 " " $3 " " $4 : ""
+            cases = ""
+            next
+        }
+        filter == "" || index($1, filter) { cases = cases " " $1 }
+        END { done() }' "$here/groups.list"
 }
 [ -n "$(groups)" ] || { echo "FAIL no case matches \"$case\""; exit 1; }
 . "$here/prefix.sh"
@@ -44,9 +48,10 @@ run_groups() {
         echo "as $1:"
         wine winecfg -v "$1" || { echo "FAIL switching Wine to $1"; status=1; return; }
     fi
-    while read -r group locale program exe; do
+    while read -r group locale program exe cases; do
         [ "$exe" = - ] && exe= || exe=$(winepath -w "$build/$exe")
-        LC_ALL="$locale.UTF-8" wine "$build/tests/wine/$program.exe" "$group" "$exe" "$case" || status=1
+        LC_ALL="$locale.UTF-8" wine "$build/tests/wine/$program.exe" "$group" "$exe" "$case" "$cases" ||
+            status=1
     done <<LISTED
 $listed
 LISTED

@@ -1,5 +1,5 @@
-/* The integration suite: suite <group> <drvplant.exe> <case>, with a group of groups.h
- * that matches the locale Wine was started in; drvplant's groups are in drvplant_cases.c,
+/* The integration suite: suite <group> <drvplant.exe> <case> <cases>, with a group of
+ * groups.list that matches the locale Wine was started in; drvplant's groups are in drvplant_cases.c,
  * drvremove's in drvremove_cases.c. */
 #include "kit.h"
 

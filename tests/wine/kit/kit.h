@@ -34,10 +34,10 @@ int EndGap(void);
 const char *WineVersion(void);
 int FindGap(enum Gap gap, const char **what, const char **why);
 
-/* `program <group> <exe> <case>` (run.sh's start of a group of groups.h): runs the group
- * with the exe, only the cases whose name contains case; then prints the counts, and fails
- * unless the cases that ran are those that groups.h lists. `in_case(name) statement;` runs
- * a case, which prints "ok", "gap" or "FAIL" with group/name when it ends. */
+/* `program <group> <exe> <case> <cases>`, as run.sh starts a group of groups.list: runs the
+ * group with the exe, only the cases whose name contains case; then prints the counts, and
+ * fails unless the cases that ran are <cases>, those of groups.list that case picks.
+ * `in_case(name) statement;` runs a case, which prints "ok", "gap" or "FAIL" when it ends. */
 typedef struct {
     const char *name;
     void (*run)(const wchar_t *exe);
