@@ -18,15 +18,14 @@ __attribute__((noinline)) static int Echo(const char *text)
 static void MitigationCases(const wchar_t *none)
 {
     static const struct {
-        const char *name;
+        const char *name, *out;
         const wchar_t *text;
         DWORD status;
-        const char *out;
     } runs[] = {
-        {"a_copy_that_fits_runs_on", L"fifteen_bytes..", 0, "started\r\nfifteen_bytes..\r\n"},
+        {"a_copy_that_fits_runs_on", "started\r\nfifteen_bytes..\r\n", L"fifteen_bytes..", 0},
         /* Nothing flushed: the process ended before anything else of it ran. */
-        {"a_stack_overrun_ends_the_process_at_once", L"forty_bytes_run_over_the_cookie_and_on..",
-         STATUS_STACK_BUFFER_OVERRUN, ""},
+        {"a_stack_overrun_ends_the_process_at_once", "", L"forty_bytes_run_over_the_cookie_and_on..",
+         STATUS_STACK_BUFFER_OVERRUN},
     };
     wchar_t self[MAX_PATH], line[2 * MAX_PATH];
     (void)none;

@@ -18,7 +18,8 @@ groups() {
         /^#/ || NF == 0 { next }
         /^[^ ]/ {
             done()
-            head = version == "" || index(" " $5 " " $6 " ", " " version " ") ? $1 " " $2 " " $3 " " $4 : ""
+            again = " " $5 " " $6 " "
+            head = version == "" || index(again, " " version " ") ? $1 " " $2 " " $3 " " $4 : ""
             cases = ""
             next
         }
@@ -44,10 +45,8 @@ status=0
 run_groups() {
     listed=$(groups "$@")
     [ -n "$listed" ] || return 0
-    if [ $# = 1 ]; then
-        echo "as $1:"
-        wine winecfg -v "$1" || { echo "FAIL switching Wine to $1"; status=1; return; }
-    fi
+    [ $# = 0 ] || echo "as $1:"
+    [ $# = 0 ] || wine winecfg -v "$1" || { echo "FAIL switching Wine to $1"; status=1; return; }
     while read -r group locale program exe cases; do
         [ "$exe" = - ] && exe= || exe=$(winepath -w "$build/$exe")
         LC_ALL="$locale.UTF-8" wine "$build/tests/wine/$program.exe" "$group" "$exe" "$case" "$cases" ||

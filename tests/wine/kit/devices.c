@@ -8,9 +8,7 @@ void CreatePresentDeviceAt(const char *hardwareIds, size_t size, const char *fil
 {
     GUID systemClass = {0x4d36e97d, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
     HDEVINFO set = SetupDiCreateDeviceInfoList(&systemClass, NULL);
-    SP_DEVINFO_DATA device;
-    memset(&device, 0, sizeof device);
-    device.cbSize = sizeof device;
+    SP_DEVINFO_DATA device = {.cbSize = sizeof device};
     SetLastError(0xdeadbeef);
     BOOL made = SetupDiCreateDeviceInfoA(set, "DRVPLANT_SUITE", &systemClass, NULL, NULL,
                                          DICD_GENERATE_ID, &device);
@@ -28,9 +26,7 @@ const char *PresentHardwareIds(void)
     static char ids[65536];
     size_t length = 0;
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
-    SP_DEVINFO_DATA device;
-    memset(&device, 0, sizeof device);
-    device.cbSize = sizeof device;
+    SP_DEVINFO_DATA device = {.cbSize = sizeof device};
     for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); index++) {
         char list[4096] = "";
         if (!SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_HARDWAREID, NULL,

@@ -57,12 +57,8 @@ void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_
                      : CreateFileW(toFile ? outPath : L"Z:\\dev\\full", GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                                    toFile ? CREATE_ALWAYS : OPEN_EXISTING, 0, NULL);
-    STARTUPINFOW startup;
-    memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.lpDesktop = desktop != NULL ? lstrcpynW(desktopName, desktop, MAX_PATH) : NULL;
+    STARTUPINFOW startup = {.cb = sizeof startup, .dwFlags = STARTF_USESTDHANDLES, .hStdOutput = out,
+                            .lpDesktop = desktop != NULL ? lstrcpynW(desktopName, desktop, MAX_PATH) : NULL};
     lstrcpynW(exact, commandLine, COUNT(exact)); /* CreateProcessW writes to it */
     PROCESS_INFORMATION process;
     runEnded = CreateEventW(NULL, TRUE, FALSE, NULL);

@@ -6,8 +6,7 @@
 
 static const struct {
     enum Gap gap;
-    const char *wine;
-    const char *what, *why;
+    const char *wine, *what, *why;
 } kGaps[] = {
     {kGapRemovingPublishedCopy, "10.", "removing a published copy",
      "its SetupUninstallOEMInfW looks a driver package up by the name it is given, so for a "
@@ -18,13 +17,14 @@ static const struct {
 const char *WineVersion(void)
 {
     typedef const char *(__cdecl * GetVersionText)(void);
-    GetVersionText get = (GetVersionText)(void (*)(void))GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    GetVersionText get = (GetVersionText)(void (*)(void))GetProcAddress(GetModuleHandleA("ntdll.dll"),
+                                                                        "wine_get_version");
     return get != NULL ? get() : "none";
 }
 
 int FindGap(enum Gap gap, const char **what, const char **why)
 {
-    for (size_t i = 0; i < sizeof kGaps / sizeof kGaps[0]; i++)
+    for (size_t i = 0; i < COUNT(kGaps); i++)
         if (kGaps[i].gap == gap && strncmp(WineVersion(), kGaps[i].wine, strlen(kGaps[i].wine)) == 0) {
             *what = kGaps[i].what;
             *why = kGaps[i].why;

@@ -38,10 +38,7 @@ int FindGap(enum Gap gap, const char **what, const char **why);
  * group with the exe, only the cases whose name contains case; then prints the counts, and
  * fails unless the cases that ran are <cases>, those of groups.list that case picks.
  * `in_case(name) statement;` runs a case, which prints "ok", "gap" or "FAIL" when it ends. */
-typedef struct {
-    const char *name;
-    void (*run)(const wchar_t *exe);
-} Group;
+typedef struct { const char *name; void (*run)(const wchar_t *exe); } Group;
 int RunGroup(int argc, char **argv, const Group *groups, size_t count);
 int BeginCase(const char *name);
 int EndCase(void);
@@ -82,8 +79,8 @@ Wizard *OpenWizardAt(const wchar_t *title, WHERE);
 void HangWizard(Wizard *wizard);
 int CloseWizard(Wizard *wizard);
 
-/* The suite's fixture (fixture.c), which drvplant's and drvremove's cases share. */
-/* Runs program with this exact command line (element 0 included) in directory, on desktop
+/* The suite's fixture (fixture.c), which drvplant's and drvremove's cases share. RunExact
+ * runs program with this exact command line (element 0 included) in directory, on desktop
  * ("station\desktop") or, when it is NULL, on the suite's own. */
 void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_t *directory,
                 enum StandardOutput output, const wchar_t *desktop, RunOutcome *run, WHERE);
@@ -117,9 +114,7 @@ void PrepareSuiteAt(const wchar_t *drvplant, WHERE);
 
 /* The file started, its exact command line, the current folder; left out: DRVPLANT, the
  * program alone, SUITE. */
-typedef struct {
-    const wchar_t *program, *commandLine, *directory;
-} Start;
+typedef struct { const wchar_t *program, *commandLine, *directory; } Start;
 /* folder\exe, by its quoted full path, from folder. */
 #define START(folder, exe, arguments) \
     {folder L"\\" exe, L"\"" folder L"\\" exe L"\" " arguments, folder}

@@ -2,7 +2,6 @@
 #include "kit.h"
 
 #include <stdlib.h>
-#include <string.h>
 
 struct Wizard {
     const wchar_t *title;
@@ -36,10 +35,7 @@ static LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPA
 static DWORD WINAPI RunWizard(void *context)
 {
     Wizard *wizard = (Wizard *)context;
-    WNDCLASSW windowClass;
-    memset(&windowClass, 0, sizeof windowClass);
-    windowClass.lpfnWndProc = WizardProc;
-    windowClass.lpszClassName = L"DrvplantSuiteWizard";
+    WNDCLASSW windowClass = {.lpfnWndProc = WizardProc, .lpszClassName = L"DrvplantSuiteWizard"};
     RegisterClassW(&windowClass); /* fails harmlessly once registered */
     SetLastError(0xdeadbeef);
     wizard->window = CreateWindowExW(0, windowClass.lpszClassName, wizard->title,
