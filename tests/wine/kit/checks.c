@@ -62,20 +62,16 @@ int EndGap(void)
     return 0;
 }
 
-static void PrintEscaped(const char *bytes)
-{
-    for (const unsigned char *at = (const unsigned char *)bytes; *at != '\0'; at++)
-        printf(*at == '\r' ? "\\r" : *at == '\n' ? "\\n" : *at < 0x20 || *at >= 0x7f ? "\\x%02X" : "%c", *at);
-}
-
 void CheckBytesAt(const char *expected, const char *actual, const char *what, WHERE)
 {
     if (CheckCounted(strcmp(expected, actual) == 0, file, line))
         return;
-    printf("%s\n  expected: \"", what);
-    PrintEscaped(expected);
-    printf("\"\n  actual:   \"");
-    PrintEscaped(actual);
+    printf("%s\n", what);
+    for (int side = 0; side < 2; side++) {
+        printf(side == 0 ? "  expected: \"" : "\"\n  actual:   \"");
+        for (const unsigned char *at = (const unsigned char *)(side == 0 ? expected : actual); *at; at++)
+            printf(*at == '\r' ? "\\r" : *at == '\n' ? "\\n" : *at < 0x20 || *at >= 0x7f ? "\\x%02X" : "%c", *at);
+    }
     printf("\"\n");
 }
 

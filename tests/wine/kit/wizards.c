@@ -7,8 +7,7 @@ struct Wizard {
     const wchar_t *title;
     const char *file; /* OpenWizard's caller, for the check that the window opened */
     int line;
-    HANDLE answered, release; /* the thread has made the window, or has begun to hang */
-    HANDLE thread;
+    HANDLE answered, release, thread; /* answered: the window is made, or has begun to hang */
     HWND window;
     volatile LONG closedByDrvplant;
 };
