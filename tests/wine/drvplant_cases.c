@@ -31,9 +31,8 @@ typedef struct {
     int hung;                   /* the wizard's thread reads no messages */
 } Case;
 
-/* What c must print: the search's lines, a line for each hardware ID that this prefix's
- * devices hold in the order the system walks them, up to c->walkEnd, then c->tail. Which
- * ID ends the walk, and the line that says so, are the case's. */
+/* What c must print: the search's line, one for each hardware ID that the prefix holds in
+ * walk order up to c->walkEnd, then c->tail. Which ID ends the walk, and its line, are data. */
 static void ExpectLines(Text *lines, const Case *c)
 {
     int ended = c->searchId == NULL;

@@ -63,9 +63,8 @@ static void VersionCase(const wchar_t *exe)
 {
     /* The same resource names the program that carries it. */
     int drvremove = wcsstr(exe, L"drvremove.exe") != NULL;
-    DWORD ignored;
     SetLastError(0xdeadbeef);
-    DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
+    DWORD size = GetFileVersionInfoSizeW(exe, NULL);
     check(size > 0, "version: no resource, error %lu", GetLastError());
     if (size == 0)
         return;
@@ -77,8 +76,8 @@ static void VersionCase(const wchar_t *exe)
     check(VerQueryValueW(block, L"\\", (void **)&fixed, &length) && fixed,
           "version: no fixed part");
     if (fixed) {
-        const DWORD high = MAKELONG(DRVPLANT_VERSION_MINOR, DRVPLANT_VERSION_MAJOR);
-        const DWORD low = MAKELONG(0, DRVPLANT_VERSION_PATCH);
+        const DWORD high = MAKELONG(DRVPLANT_VERSION_MINOR, DRVPLANT_VERSION_MAJOR),
+                    low = MAKELONG(0, DRVPLANT_VERSION_PATCH);
         check(fixed->dwSignature == VS_FFI_SIGNATURE, "version: signature %lx",
               fixed->dwSignature);
         check(fixed->dwFileVersionMS == high && fixed->dwFileVersionLS == low,

@@ -1,6 +1,5 @@
-/* The integration suite: suite <group> <drvplant.exe> <case> <cases>, with a group of
- * groups.list that matches the locale Wine was started in; drvplant's groups are in drvplant_cases.c,
- * drvremove's in drvremove_cases.c. */
+/* suite <group> <drvplant.exe> <case> <cases>, in the group's locale: drvplant's groups are
+ * in drvplant_cases.c, drvremove's in drvremove_cases.c. */
 #include "kit.h"
 
 void EnglishCases(const wchar_t *drvplant), ChineseCases(const wchar_t *drvplant),

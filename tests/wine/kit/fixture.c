@@ -1,6 +1,5 @@
-/* The suite's fixture and its runs: exact command lines with their output, status and box;
- * the files and devices that cases start from, setting a case up and taking away what it
- * leaves. */
+/* Runs with exact command lines, their output, status and box; and the suite's fixture: the
+ * files and devices that cases start from, a case's set-up, and taking away what it leaves. */
 #include "kit.h"
 
 #include <string.h>

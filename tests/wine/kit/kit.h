@@ -1,8 +1,7 @@
-/* A small kit for driving drvplant.exe and drvremove.exe under Wine: checks, cases and groups
- * (checks.c, gaps.c), devices (devices.c), wizards (wizards.c), runs and the suite's fixture
- * (fixture.c). Plain C on the system's C runtime alone; nothing here hands it a va_list (some
- * Wine builds read one wrongly). A helper that checks reports its caller's line, as Wine's
- * ok_(file, line) does. */
+/* A kit for driving drvplant.exe and drvremove.exe under Wine: checks and groups (checks.c,
+ * gaps.c), devices, wizards, runs and the suite's fixture (fixture.c). Plain C on msvcrt alone,
+ * never handed a va_list (some Wine builds read one wrongly). A helper that checks reports its
+ * caller's line, as Wine's ok_(file, line) does. */
 #pragma once
 
 #include <windows.h>
