@@ -34,7 +34,7 @@ static double Seconds(void)
     return (double)now.QuadPart / (double)frequency.QuadPart;
 }
 
-static double TimeRun(const wchar_t *program, Outcome *outcome)
+static double TimeRun(const wchar_t *program, RunOutcome *outcome)
 {
     wchar_t line[MAX_PATH + 64] = L"\"";
     DeleteFileW(kLanded); /* each run pre-installs into the same empty place */
@@ -58,7 +58,7 @@ static void AddDevices(int from, int to)
 static double Measure(const wchar_t *drvplant, const wchar_t *reference, int devices, int pairs)
 {
     static double ours[kMostPairs], theirs[kMostPairs], ratios[kMostPairs];
-    static Outcome a, b;
+    static RunOutcome a, b;
     for (int pair = 0; pair < pairs; pair++) {
         /* Alternate which goes first. */
         if (pair % 2 == 0) {

@@ -1,6 +1,6 @@
-/* Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it: the manifest
- * (through an activation context, as the loader builds one) and the version resource.
- * Usage: identity <drvplant.exe> [case] */
+/* Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it:
+ * the manifest (through an activation context, as the loader builds one) and the version
+ * resource. Usage: identity <group> <drvplant.exe or drvremove.exe> <case> <cases> */
 #include "kit.h"
 
 #include <stdlib.h>
@@ -14,14 +14,11 @@ static const GUID kSupportedOs[] = {
     {0x8e0f7a12, 0xbfb3, 0x4fe8, {0xb9, 0xa5, 0x48, 0xfd, 0x50, 0xa1, 0x5a, 0x9a}}, // 10, 11
 };
 
-static void ManifestCase(const wchar_t *drvplant)
+static void ManifestCase(const wchar_t *exe)
 {
-    ACTCTXW request;
-    memset(&request, 0, sizeof request);
-    request.cbSize = sizeof request;
-    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    request.lpSource = drvplant;
-    request.lpResourceName = MAKEINTRESOURCEW(1); // the manifest the loader reads
+    // Resource 1: the manifest the loader reads.
+    ACTCTXW request = {.cbSize = sizeof request, .dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID,
+                       .lpSource = exe, .lpResourceName = MAKEINTRESOURCEW(1)};
     SetLastError(0xdeadbeef);
     HANDLE context = CreateActCtxW(&request);
     check(context != INVALID_HANDLE_VALUE, "manifest: no activation context, error %lu",
@@ -29,8 +26,7 @@ static void ManifestCase(const wchar_t *drvplant)
     if (context == INVALID_HANDLE_VALUE)
         return;
 
-    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level;
-    memset(&level, 0, sizeof level);
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {0};
     SIZE_T got = 0;
     SetLastError(0xdeadbeef);
     BOOL read = QueryActCtxW(0, context, NULL, RunlevelInformationInActivationContext, &level,
@@ -47,7 +43,7 @@ static void ManifestCase(const wchar_t *drvplant)
                         compatibility, sizeof compatibility, &got);
     check(read, "manifest: compatibility not readable, error %lu", GetLastError());
     DWORD count = *(DWORD *)compatibility;
-    const size_t wanted = sizeof kSupportedOs / sizeof kSupportedOs[0];
+    const size_t wanted = COUNT(kSupportedOs);
     check(count == wanted, "manifest: %lu supportedOS entries, expected %u", count,
           (unsigned)wanted);
     size_t from = sizeof count;
@@ -63,31 +59,25 @@ static void ManifestCase(const wchar_t *drvplant)
     ReleaseActCtx(context);
 }
 
-typedef struct {
-    const wchar_t *name;
-    const wchar_t *value;
-} VersionString;
-
-static void VersionCase(const wchar_t *drvplant)
+static void VersionCase(const wchar_t *exe)
 {
     /* The same resource names the program that carries it. */
-    int drvremove = wcsstr(drvplant, L"drvremove.exe") != NULL;
-    DWORD ignored;
+    int drvremove = wcsstr(exe, L"drvremove.exe") != NULL;
     SetLastError(0xdeadbeef);
-    DWORD size = GetFileVersionInfoSizeW(drvplant, &ignored);
+    DWORD size = GetFileVersionInfoSizeW(exe, NULL);
     check(size > 0, "version: no resource, error %lu", GetLastError());
     if (size == 0)
         return;
     char *block = (char *)calloc(1, size);
-    check(GetFileVersionInfoW(drvplant, 0, size, block), "version: unreadable");
+    check(GetFileVersionInfoW(exe, 0, size, block), "version: unreadable");
 
     VS_FIXEDFILEINFO *fixed = NULL;
     UINT length = 0;
     check(VerQueryValueW(block, L"\\", (void **)&fixed, &length) && fixed,
           "version: no fixed part");
     if (fixed) {
-        const DWORD high = MAKELONG(DRVPLANT_VERSION_MINOR, DRVPLANT_VERSION_MAJOR);
-        const DWORD low = MAKELONG(0, DRVPLANT_VERSION_PATCH);
+        const DWORD high = MAKELONG(DRVPLANT_VERSION_MINOR, DRVPLANT_VERSION_MAJOR),
+                    low = MAKELONG(0, DRVPLANT_VERSION_PATCH);
         check(fixed->dwSignature == VS_FFI_SIGNATURE, "version: signature %lx",
               fixed->dwSignature);
         check(fixed->dwFileVersionMS == high && fixed->dwFileVersionLS == low,
@@ -104,14 +94,16 @@ static void VersionCase(const wchar_t *drvplant)
               translation[1] == 1200,
           "version: translation is not US English, Unicode");
 
-    const VersionString strings[] = {
+    const struct {
+        const wchar_t *name, *value;
+    } strings[] = {
         {L"FileVersion", DRVPLANT_VERSION},
         {L"ProductVersion", DRVPLANT_VERSION},
         {L"ProductName", L"drvplant"},
         {L"OriginalFilename", drvremove ? L"drvremove.exe" : L"drvplant.exe"},
         {L"FileDescription", drvremove ? DRVREMOVE_DESCRIPTION : DRVPLANT_DESCRIPTION},
     };
-    for (size_t i = 0; i < sizeof strings / sizeof strings[0]; i++) {
+    for (size_t i = 0; i < COUNT(strings); i++) {
         wchar_t path[128] = L"\\StringFileInfo\\040904B0\\";
         wcscat(path, strings[i].name);
         wchar_t *value = NULL;
@@ -123,23 +115,14 @@ static void VersionCase(const wchar_t *drvplant)
     free(block);
 }
 
+static void IdentityCases(const wchar_t *exe)
+{
+    in_case("manifest_runs_as_invoker_on_windows_7_to_11") ManifestCase(exe);
+    in_case("version_resource") VersionCase(exe);
+}
+
 int main(int argc, char **argv)
 {
-    static wchar_t drvplant[MAX_PATH];
-    if (argc != 2 && argc != 3) {
-        printf("usage: identity <drvplant.exe or drvremove.exe> [case]\n");
-        return 2;
-    }
-    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, drvplant, MAX_PATH);
-    const char *group = wcsstr(drvplant, L"drvremove.exe") != NULL ? "identity of drvremove" : "identity";
-    SelectCases(group, argc == 3 ? argv[2] : NULL);
-    if (BeginCase("manifest_runs_as_invoker_on_windows_7_to_11")) {
-        ManifestCase(drvplant);
-        EndCase();
-    }
-    if (BeginCase("version_resource")) {
-        VersionCase(drvplant);
-        EndCase();
-    }
-    return CheckSummary(group);
+    static const Group groups[] = {{"identity", IdentityCases}, {"identity_drvremove", IdentityCases}};
+    return RunGroup(argc, argv, groups, COUNT(groups));
 }

@@ -1,6 +1,6 @@
 /* Does a stack buffer overrun end the process at once? Built as every exe we ship is (the
  * same start-up and flags), this runs itself with a text that fits its buffer and with one
- * that overruns it, and checks how each run ended. Usage: mitigations [case] */
+ * that overruns it, and checks how each run ended. Usage: mitigations mitigations "" <case> <cases> */
 #include <string.h>
 #include <wchar.h>
 #include "kit.h"
@@ -15,34 +15,36 @@ __attribute__((noinline)) static int Echo(const char *text)
     return puts(buffer) < 0;
 }
 
-int main(int argc, char **argv)
+static void MitigationCases(const wchar_t *none)
 {
-    if (argc == 3 && strcmp(argv[1], "echo") == 0)
-        return Echo(argv[2]);
     static const struct {
-        const char *name;
+        const char *name, *out;
         const wchar_t *text;
         DWORD status;
-        const char *out;
     } runs[] = {
-        {"a_copy_that_fits_runs_on", L"fifteen_bytes..", 0, "started\r\nfifteen_bytes..\r\n"},
+        {"a_copy_that_fits_runs_on", "started\r\nfifteen_bytes..\r\n", L"fifteen_bytes..", 0},
         /* Nothing flushed: the process ended before anything else of it ran. */
-        {"a_stack_overrun_ends_the_process_at_once", L"forty_bytes_run_over_the_cookie_and_on..",
-         STATUS_STACK_BUFFER_OVERRUN, ""},
+        {"a_stack_overrun_ends_the_process_at_once", "", L"forty_bytes_run_over_the_cookie_and_on..",
+         STATUS_STACK_BUFFER_OVERRUN},
     };
-    SelectCases("mitigations", argc == 2 ? argv[1] : NULL);
     wchar_t self[MAX_PATH], line[2 * MAX_PATH];
+    (void)none;
     GetModuleFileNameW(NULL, self, MAX_PATH);
-    for (size_t i = 0; i < sizeof runs / sizeof runs[0]; i++) {
-        static Outcome outcome;
-        if (!BeginCase(runs[i].name))
-            continue;
-        wcscat(wcscat(wcscat(wcscpy(line, L"\""), self), L"\" echo "), runs[i].text);
-        RunExact(self, line, NULL, kOutputToFile, NULL, &outcome);
-        check(outcome.status == runs[i].status, "%ls ended with 0x%lx", runs[i].text,
-              outcome.status);
-        check_bytes(runs[i].out, outcome.out.bytes, "its output");
-        EndCase();
+    for (size_t i = 0; i < COUNT(runs); i++) {
+        static RunOutcome run;
+        in_case(runs[i].name) {
+            wcscat(wcscat(wcscat(wcscpy(line, L"\""), self), L"\" echo "), runs[i].text);
+            RunExact(self, line, NULL, kOutputToFile, NULL, &run);
+            check(run.status == runs[i].status, "%ls ended with 0x%lx", runs[i].text, run.status);
+            check_bytes(runs[i].out, run.out.bytes, "its output");
+        }
     }
-    return CheckSummary("mitigations");
+}
+
+int main(int argc, char **argv)
+{
+    static const Group groups[] = {{"mitigations", MitigationCases}};
+    if (argc == 3 && strcmp(argv[1], "echo") == 0)
+        return Echo(argv[2]);
+    return RunGroup(argc, argv, groups, COUNT(groups));
 }

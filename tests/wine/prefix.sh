@@ -1,7 +1,5 @@
-# Sourced by the scripts that run Windows programs under Wine.
-# fresh_prefix DIR: a throwaway prefix at DIR, made the current one for what follows.
-# Its windows exist without an X server (the null display driver), and creating it offers
-# no downloads.
+# Sourced to run Windows programs under Wine. fresh_prefix DIR: a throwaway prefix at DIR,
+# the current one from now on, whose windows need no X server and which offers no downloads.
 fresh_prefix() {
     export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
     rm -rf "$WINEPREFIX"

@@ -1,8 +1,6 @@
-# Sourced by scripts that run programs under the Wine of one of tools/wine-root.sh's Debian
-# roots. use_root_wine REPO BUILD ROOT puts that root's wine, wineboot, wineserver and
-# winepath first on PATH, with REPO seen at the same path inside the root, so the rest of
-# the script reads as it does for the host's Wine; leave_root_wine takes the mounts away
-# again.
+# Sourced to run programs under the Wine of a root of tools/wine-root.sh: use_root_wine REPO
+# BUILD ROOT puts its wine, wineboot, wineserver and winepath first on PATH, with REPO at the
+# same path inside; leave_root_wine takes the mounts away again.
 use_root_wine() {
     wine_root=$("$1/tools/wine-root.sh" "$3")
     wine_root_repo=$1

@@ -1,13 +1,8 @@
 #!/bin/sh
 # run.sh [--wine 10] BUILD [CASE]
-# Runs the integration suite against the exes in build directory BUILD (x86, x64, or arm64
-# under the arm64 Wine of an arm64 Debian root), in a throwaway Wine prefix, once per
-# locale whose code page the suite needs, and once more per Windows version; reads back
-# the exes' manifests and version resources, and sees the stack cookie at work. The Wine
-# is the host's, Debian 12's Wine 8; with --wine 10, Debian 13's Wine 10 from a Debian
-# root (x86 and x64). With CASE, only the cases whose name contains it run, and a CASE
-# that no case matches fails. Each case prints "ok", "FAIL", or "gap" (what this Wine
-# cannot show, from the kit's table of gaps) with its group and name.
+# Runs the groups of groups.list against the exes in BUILD (x86, x64, arm64) in a throwaway
+# prefix under Debian 12's Wine 8 (arm64: in an arm64 root), or Debian 13's Wine 10 in a
+# root: only the cases whose name contains CASE, and a CASE that none matches fails.
 set -u
 wine=8
 [ "$1" = --wine ] && { wine=$2; shift 2; }
@@ -15,6 +10,23 @@ build=$(cd "$1" && pwd)
 case=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 arch=$(basename "$build")
+# groups [VERSION]: "group locale program exe cases" for each group of groups.list that runs
+# again as VERSION (all of them without one), with its cases whose name contains CASE.
+groups() {
+    awk -v version="${1:-}" -v filter="$case" '
+        function done() { if (head != "" && cases != "") print head cases }
+        /^#/ || NF == 0 { next }
+        /^[^ ]/ {
+            done()
+            again = " " $5 " " $6 " "
+            head = version == "" || index(again, " " version " ") ? $1 " " $2 " " $3 " " $4 : ""
+            cases = ""
+            next
+        }
+        filter == "" || index($1, filter) { cases = cases " " $1 }
+        END { done() }' "$here/groups.list"
+}
+[ -n "$(groups)" ] || { echo "FAIL no case matches \"$case\""; exit 1; }
 . "$here/prefix.sh"
 case $wine-$arch in
 8-arm64) root=arm64 prefixes=$build/wineprefix ;;
@@ -28,46 +40,29 @@ if [ -n "$root" ]; then
     trap leave_root_wine EXIT
 fi
 echo "$arch exes under $(wine --version 2>/dev/null)"
-status=0 matched=
-# run LOCALE PROGRAM [ARGUMENT...]: one of the suite's programs, with the case filter last.
-# Status 3 (kNoCaseMatched in the kit): the filter matched none of its cases. A program that
-# failed counts as matched: its failure fails the run already.
-run() {
-    locale=$1 program=$2
-    shift 2
-    LC_ALL="$locale.UTF-8" wine "$build/tests/wine/$program.exe" "$@" "$case"
-    ended=$?
-    [ $ended = 3 ] && [ -n "$case" ] && return
-    matched=yes
-    [ $ended = 0 ] || status=1
-}
-suite() { # locale group
-    run "$1" suite "$(winepath -w "$build/drvplant.exe")" "$2"
-}
-# as_version VERSION: what follows runs as that Windows version, or the run fails.
-as_version() {
-    echo "as $1:"
-    wine winecfg -v "$1" || { echo "FAIL switching Wine to $1"; status=1; return 1; }
+status=0
+# run_groups [VERSION]: the groups that run as VERSION, or all of them as the prefix is.
+run_groups() {
+    listed=$(groups "$@")
+    [ -n "$listed" ] || return 0
+    [ $# = 0 ] || echo "as $1:"
+    [ $# = 0 ] || wine winecfg -v "$1" || { echo "FAIL switching Wine to $1"; status=1; return; }
+    while read -r group locale program exe cases; do
+        [ "$exe" = - ] && exe= || exe=$(winepath -w "$build/$exe")
+        LC_ALL="$locale.UTF-8" wine "$build/tests/wine/$program.exe" "$group" "$exe" "$case" "$cases" ||
+            status=1
+    done <<LISTED
+$listed
+LISTED
 }
 fresh_prefix "$prefixes"
-for group in en_US:english zh_CN:chinese ja_JP:japanese en_US:removal; do
-    suite "${group%%:*}" "${group#*:}"
-done
-run en_US identity "$(winepath -w "$build/drvplant.exe")"
-run en_US identity "$(winepath -w "$build/drvremove.exe")"
-run en_US mitigations
-# The prefix plays Windows 7; the English cases again as Windows 10, and for the x86 exe as
-# Windows XP, which needs a 32-bit prefix.
-as_version win10 && suite en_US english
+run_groups
+run_groups win10
 wineserver -k
-if [ "$(basename "$build")" = x86 ]; then
+if [ "$arch" = x86 ] && [ -n "$(groups winxp)" ]; then
     export WINEARCH=win32
     fresh_prefix "$prefixes-xp"
-    as_version winxp && suite en_US english
+    run_groups winxp
     wineserver -k
-fi
-if [ -n "$case" ] && [ -z "$matched" ]; then
-    echo "FAIL no case matches \"$case\""
-    status=1
 fi
 exit $status

@@ -1,17 +1,20 @@
-/* Checks that name their line and case, named cases, and text that grows; and the
- * entry of every kit program. */
+/* Checks that name their caller's line and case, cases of the groups that groups.list lists,
+ * and text that grows; and the entry of every kit program. */
 #include "kit.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-static int checks, failures;
+static int checks, failures, knownFailures;
 /* The case that runs, as Wine's tests push a context: every failure names it. */
 static const char *caseGroup = "", *caseFilter, *caseName;
-static int failuresBefore, casesRun;
-/* The gap open now, if the running Wine has it, and the one the case met. */
-static const char *gapWhat, *gapWhy, *caseGapWhat, *caseGapWhy;
-static int knownFailures;
+/* The group's cases that groups.list names and the filter picks, as run.sh hands them over
+ * (" name name "); each goes when it runs. */
+static char listed[8192] = " ";
+static int failuresBefore, casesUnlisted;
+/* The gap that the marked check falls in under this Wine, if any; the one the case met. */
+static const char *gapWhat, *gapWhy;
+static enum Gap openGap, caseGap;
 
 /* The shared start-up hands over the UTF-16 vector; the kit's programs read ANSI. */
 int main(int argc, char **argv);
@@ -26,70 +29,54 @@ int wmain(int argc, wchar_t **wide)
     return main(argc, argv);
 }
 
-int CheckCounted(int ok, const char *file, int line)
+int CheckCounted(int ok, WHERE)
 {
-    const char *name = caseName ? caseName : "-";
     checks++;
-    if (gapWhat != NULL && ok) {
+    if (ok && gapWhat == NULL)
+        return ok;
+    printf("%s:%d: %s/%s: ", file, line, caseGroup, caseName ? caseName : "-");
+    if (gapWhat == NULL) {
         failures++;
-        printf("%s:%d: %s/%s: check passed inside the known gap \"%s\" of Wine %s: "
-               "the gap has closed, take it out of the table\n",
-               file, line, caseGroup, name, gapWhat, WineVersion());
-    } else if (gapWhat != NULL) {
+        printf("check failed: ");
+    } else if (ok) {
+        failures++;
+        printf("check passed in the known gap \"%s\" of Wine %s: the gap has closed, take it "
+               "out of the table\n", gapWhat, WineVersion());
+    } else {
         knownFailures++;
-        caseGapWhat = gapWhat;
-        caseGapWhy = gapWhy;
-        printf("%s:%d: %s/%s: check failed as known (%s): ", file, line, caseGroup, name, gapWhat);
-    } else if (!ok) {
-        failures++;
-        printf("%s:%d: %s/%s: check failed: ", file, line, caseGroup, name);
+        caseGap = openGap;
+        printf("check failed as known (%s): ", gapWhat);
     }
     return ok;
 }
 
-void BeginGap(enum Gap gap)
+int BeginGap(enum Gap gap)
 {
-    if (!FindGap(gap, &gapWhat, &gapWhy))
-        gapWhat = gapWhy = NULL;
+    openGap = FindGap(gap, &gapWhat, &gapWhy) ? gap : kNoGap;
+    return 1;
 }
 
-void EndGap(void)
+int EndGap(void)
 {
-    gapWhat = gapWhy = NULL;
+    gapWhat = NULL;
+    return 0;
 }
 
-static void PrintEscaped(const char *bytes)
-{
-    for (const unsigned char *at = (const unsigned char *)bytes; *at != '\0'; at++) {
-        if (*at == '\r')
-            printf("\\r");
-        else if (*at == '\n')
-            printf("\\n");
-        else if (*at < 0x20 || *at >= 0x7f)
-            printf("\\x%02X", *at);
-        else
-            printf("%c", *at);
-    }
-}
-
-void CheckBytesAt(const char *expected, const char *actual, const char *file, int line,
-                  const char *what)
+void CheckBytesAt(const char *expected, const char *actual, const char *what, WHERE)
 {
     if (CheckCounted(strcmp(expected, actual) == 0, file, line))
         return;
-    printf("%s\n  expected: \"", what);
-    PrintEscaped(expected);
-    printf("\"\n  actual:   \"");
-    PrintEscaped(actual);
+    printf("%s\n", what);
+    for (int side = 0; side < 2; side++) {
+        printf(side == 0 ? "  expected: \"" : "\"\n  actual:   \"");
+        for (const unsigned char *at = (const unsigned char *)(side == 0 ? expected : actual); *at; at++)
+            printf(*at == '\r' ? "\\r" : *at == '\n' ? "\\n" : *at < 0x20 || *at >= 0x7f ? "\\x%02X" : "%c", *at);
+    }
     printf("\"\n");
 }
 
 int CheckSummary(const char *group)
 {
-    if (failures == 0 && casesRun == 0 && caseFilter != NULL) {
-        printf("%s: no case matches \"%s\"\n", group, caseFilter);
-        return kNoCaseMatched;
-    }
     printf("%s: %d checks, %d failed", group, checks, failures);
     if (knownFailures != 0)
         printf(", %d failed as known under Wine %s", knownFailures, WineVersion());
@@ -97,33 +84,65 @@ int CheckSummary(const char *group)
     return failures == 0 ? 0 : 1;
 }
 
-void SelectCases(const char *group, const char *filter)
+/* Takes name out of the listed cases; 0 when it was not among them. */
+static int TakeListed(const char *name)
 {
-    caseGroup = group;
-    caseFilter = filter != NULL && filter[0] != '\0' ? filter : NULL;
+    char word[160] = " ";
+    lstrcpynA(word + 1, name, sizeof word - 2);
+    char *at = strstr(listed, lstrcatA(word, " "));
+    if (at != NULL)
+        memset(at + 1, ' ', strlen(name));
+    return at != NULL;
+}
+
+int RunGroup(int argc, char **argv, const Group *groups, size_t count)
+{
+    static wchar_t exe[MAX_PATH];
+    for (size_t i = 0; argc == 5 && i < count; i++)
+        if (strcmp(argv[1], groups[i].name) == 0) {
+            caseGroup = groups[i].name;
+            caseFilter = argv[3][0] != '\0' ? argv[3] : NULL;
+            lstrcpynA(listed + 1, argv[4], sizeof listed - 2);
+            lstrcatA(listed, " ");
+            MultiByteToWideChar(CP_ACP, 0, argv[2], -1, exe, MAX_PATH);
+            groups[i].run(exe);
+            const char *left = listed;
+            while (*left == ' ')
+                left++;
+            check(casesUnlisted == 0 && *left == '\0',
+                  "%d cases not in groups.list ran; listed, not run: %s", casesUnlisted, left);
+            return CheckSummary(caseGroup);
+        }
+    printf("usage: %s <group> <exe> <case> <its listed cases>, with a group that it runs\n",
+           argv[0]);
+    return 2;
 }
 
 int BeginCase(const char *name)
 {
     if (caseFilter != NULL && strstr(name, caseFilter) == NULL)
         return 0;
+    if (!TakeListed(name)) {
+        casesUnlisted++;
+        printf("%s/%s is not in groups.list\n", caseGroup, name);
+    }
     caseName = name;
-    caseGapWhat = NULL;
+    caseGap = kNoGap;
     failuresBefore = failures;
-    casesRun++;
     return 1;
 }
 
-void EndCase(void)
+int EndCase(void)
 {
+    const char *what, *why;
     if (failures != failuresBefore)
         printf("FAIL %s/%s\n", caseGroup, caseName);
-    else if (caseGapWhat != NULL)
-        printf("gap  %s/%s: Wine %s cannot show %s: %s\n", caseGroup, caseName, WineVersion(),
-               caseGapWhat, caseGapWhy);
+    else if (FindGap(caseGap, &what, &why))
+        printf("gap  %s/%s: Wine %s cannot show %s: %s\n", caseGroup, caseName, WineVersion(), what, why);
     else
         printf("ok   %s/%s\n", caseGroup, caseName);
     caseName = NULL;
+    return 0;
 }
 
 void TextClear(Text *text)
@@ -141,4 +160,3 @@ void TextAppend(Text *text, const char *bytes)
     text->length += length;
     text->bytes[text->length] = '\0';
 }
-

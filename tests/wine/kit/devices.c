@@ -4,13 +4,12 @@
 #include <setupapi.h>
 #include <string.h>
 
-void CreatePresentDevice(const char *hardwareIds, size_t size)
+void CreatePresentDeviceAt(const char *hardwareIds, size_t size, const char *file, int line)
 {
     GUID systemClass = {0x4d36e97d, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
     HDEVINFO set = SetupDiCreateDeviceInfoList(&systemClass, NULL);
-    SP_DEVINFO_DATA device;
-    memset(&device, 0, sizeof device);
-    device.cbSize = sizeof device;
+    SP_DEVINFO_DATA device = {.cbSize = sizeof device};
+    SetLastError(0xdeadbeef);
     BOOL made = SetupDiCreateDeviceInfoA(set, "DRVPLANT_SUITE", &systemClass, NULL, NULL,
                                          DICD_GENERATE_ID, &device);
     if (made && size > 0)
@@ -18,25 +17,25 @@ void CreatePresentDevice(const char *hardwareIds, size_t size)
                                                  (const BYTE *)hardwareIds, (DWORD)size);
     if (made)
         made = SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set, &device);
-    check(made, "creating a device: error 0x%08lx", GetLastError());
+    check_at(file, line, made, "creating a device: error 0x%08lx", GetLastError());
     SetupDiDestroyDeviceInfoList(set);
 }
 
-void ForEachPresentHardwareId(int (*visit)(const char *id, void *context), void *context)
+const char *PresentHardwareIds(void)
 {
+    static char ids[65536];
+    size_t length = 0;
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
-    SP_DEVINFO_DATA device;
-    memset(&device, 0, sizeof device);
-    device.cbSize = sizeof device;
-    int going = 1;
-    for (DWORD index = 0; going && SetupDiEnumDeviceInfo(set, index, &device); index++) {
+    SP_DEVINFO_DATA device = {.cbSize = sizeof device};
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); index++) {
         char list[4096] = "";
         if (!SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_HARDWAREID, NULL,
                                                (BYTE *)list, sizeof list - 2, NULL))
             continue;
-        for (const char *id = list; going && *id; id += strlen(id) + 1)
-            going = visit(id, context);
+        for (const char *id = list; *id && length + strlen(id) + 2 < sizeof ids; id += strlen(id) + 1)
+            length += strlen(strcpy(ids + length, id)) + 1;
     }
+    ids[length] = '\0';
     SetupDiDestroyDeviceInfoList(set);
+    return ids;
 }
-

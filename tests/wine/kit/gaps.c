@@ -1,15 +1,12 @@
-/* The one table of what a Wine that the suite runs under cannot show, and why. A row
- * names the gap, the Wine versions it holds under (a prefix of wine_get_version's text),
- * what cannot be shown, and the reason. Take a row out when its Wine shows it after all:
- * the suite then fails on the checks that pass inside it. */
+/* The one table of what a Wine cannot show, and why: the gap, the Wine versions it holds
+ * under (a prefix of wine_get_version's text), what cannot be shown, and the reason. */
 #include "kit.h"
 
 #include <string.h>
 
 static const struct {
     enum Gap gap;
-    const char *wine;
-    const char *what, *why;
+    const char *wine, *what, *why;
 } kGaps[] = {
     {kGapRemovingPublishedCopy, "10.", "removing a published copy",
      "its SetupUninstallOEMInfW looks a driver package up by the name it is given, so for a "
@@ -20,13 +17,14 @@ static const struct {
 const char *WineVersion(void)
 {
     typedef const char *(__cdecl * GetVersionText)(void);
-    GetVersionText get = (GetVersionText)(void (*)(void))GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    GetVersionText get = (GetVersionText)(void (*)(void))GetProcAddress(GetModuleHandleA("ntdll.dll"),
+                                                                        "wine_get_version");
     return get != NULL ? get() : "none";
 }
 
 int FindGap(enum Gap gap, const char **what, const char **why)
 {
-    for (size_t i = 0; i < sizeof kGaps / sizeof kGaps[0]; i++)
+    for (size_t i = 0; i < COUNT(kGaps); i++)
         if (kGaps[i].gap == gap && strncmp(WineVersion(), kGaps[i].wine, strlen(kGaps[i].wine)) == 0) {
             *what = kGaps[i].what;
             *why = kGaps[i].why;

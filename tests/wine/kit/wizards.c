@@ -2,12 +2,12 @@
 #include "kit.h"
 
 #include <stdlib.h>
-#include <string.h>
 
 struct Wizard {
     const wchar_t *title;
-    HANDLE ready, hanging, release;
-    HANDLE thread;
+    const char *file; /* OpenWizard's caller, for the check that the window opened */
+    int line;
+    HANDLE answered, release, thread; /* answered: the window is made, or has begun to hang */
     HWND window;
     volatile LONG closedByDrvplant;
 };
@@ -17,62 +17,55 @@ static const UINT kTestCloses = WM_APP, kTestHangs = WM_APP + 1;
 static LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Wizard *wizard = (Wizard *)GetWindowLongPtrW(window, GWLP_USERDATA);
-    switch (message) {
-    case WM_CLOSE:
-        wizard->closedByDrvplant = 1;
+    if (message == WM_CLOSE || message == kTestCloses) {
+        wizard->closedByDrvplant |= message == WM_CLOSE;
         DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
+    } else if (message == WM_DESTROY) {
         PostQuitMessage(0);
-        return 0;
-    }
-    if (message == kTestCloses) {
-        DestroyWindow(window);
-        return 0;
-    }
-    if (message == kTestHangs) { /* a program that has stopped reading its messages */
-        SetEvent(wizard->hanging);
+    } else if (message == kTestHangs) { /* a program that has stopped reading its messages */
+        SetEvent(wizard->answered);
         WaitForSingleObject(wizard->release, INFINITE);
-        return 0;
+    } else {
+        return DefWindowProcW(window, message, wParam, lParam);
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return 0;
 }
 
 static DWORD WINAPI RunWizard(void *context)
 {
     Wizard *wizard = (Wizard *)context;
-    WNDCLASSW windowClass;
-    memset(&windowClass, 0, sizeof windowClass);
-    windowClass.lpfnWndProc = WizardProc;
-    windowClass.lpszClassName = L"DrvplantSuiteWizard";
+    WNDCLASSW windowClass = {.lpfnWndProc = WizardProc, .lpszClassName = L"DrvplantSuiteWizard"};
     RegisterClassW(&windowClass); /* fails harmlessly once registered */
+    SetLastError(0xdeadbeef);
     wizard->window = CreateWindowExW(0, windowClass.lpszClassName, wizard->title,
                                      WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
-    check(wizard->window != NULL, "creating the wizard window: error %lu", GetLastError());
+    check_at(wizard->file, wizard->line, wizard->window != NULL,
+             "creating the wizard window: error %lu", GetLastError());
     SetWindowLongPtrW(wizard->window, GWLP_USERDATA, (LONG_PTR)wizard);
-    SetEvent(wizard->ready);
+    SetEvent(wizard->answered);
     MSG message;
     while (wizard->window != NULL && GetMessageW(&message, NULL, 0, 0) > 0)
         DispatchMessageW(&message);
     return 0;
 }
 
-Wizard *OpenWizard(const wchar_t *title)
+Wizard *OpenWizardAt(const wchar_t *title, WHERE)
 {
     Wizard *wizard = (Wizard *)calloc(1, sizeof *wizard);
     wizard->title = title;
-    wizard->ready = CreateEventW(NULL, TRUE, FALSE, NULL);
-    wizard->hanging = CreateEventW(NULL, TRUE, FALSE, NULL);
+    wizard->file = file;
+    wizard->line = line;
+    wizard->answered = CreateEventW(NULL, FALSE, FALSE, NULL);
     wizard->release = CreateEventW(NULL, TRUE, FALSE, NULL);
     wizard->thread = CreateThread(NULL, 0, RunWizard, wizard, 0, NULL);
-    WaitForSingleObject(wizard->ready, INFINITE);
+    WaitForSingleObject(wizard->answered, INFINITE);
     return wizard;
 }
 
 void HangWizard(Wizard *wizard)
 {
     PostMessageW(wizard->window, kTestHangs, 0, 0);
-    WaitForSingleObject(wizard->hanging, INFINITE);
+    WaitForSingleObject(wizard->answered, INFINITE);
 }
 
 int CloseWizard(Wizard *wizard)
@@ -82,8 +75,7 @@ int CloseWizard(Wizard *wizard)
         PostMessageW(wizard->window, kTestCloses, 0, 0);
     WaitForSingleObject(wizard->thread, INFINITE);
     CloseHandle(wizard->thread);
-    CloseHandle(wizard->ready);
-    CloseHandle(wizard->hanging);
+    CloseHandle(wizard->answered);
     CloseHandle(wizard->release);
     int closed = wizard->closedByDrvplant != 0;
     free(wizard);

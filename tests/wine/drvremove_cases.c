@@ -1,0 +1,108 @@
+/* drvremove.exe under Wine: which copies it takes out, what it leaves, what it prints and
+ * how it ends. Wine 8 deletes a copy only when the removal is forced (its plain
+ * SetupUninstallOEMInfW deletes nothing and succeeds), so the removals here are forced;
+ * Wine 10 deletes none (a known gap); what only Windows does is the unit tests' business. */
+#include "kit.h"
+
+#include <string.h>
+
+/* The same package, a later version: the original name and the provider are test.inf's. */
+static const char kNextVersion[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
+                                   "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
+                                   "Provider=drvplant suite\r\nDriverVer=01/07/2027,2.0.0.0\r\n";
+#define USAGE "usage: drvremove <INF_File> [/every-version] [/force]\r\n"
+
+typedef struct {
+    const char *name;
+    Start install;            /* drvplant's run before, if any */
+    Start remove;             /* drvremove's */
+    const wchar_t *other;     /* a file put in the INF folder first, with otherBytes; it stays */
+    const char *otherBytes;
+    const char *tail;         /* the output when no copy is removed */
+    DWORD status;
+    int planted;              /* Wine prefers DLLs beside the exes, as Windows does */
+} Removal;
+
+static void RunRemoval(const Removal *c)
+{
+    static RunOutcome run, again;
+    wchar_t copy[MAX_PATH];
+    int copied = 0;
+    SetUpCase(c->planted ? kPlantedNames : NULL, L"native,builtin");
+    ForgetInstalls();
+    /* A file under the INF's own name: Wine then publishes it as oemN.inf, as Windows does. */
+    WriteFileBytes(Beside(INF_FOLDER_PATH, L"test.inf"), kDecoyInfBytes);
+    if (c->other != NULL)
+        WriteFileBytes(Beside(INF_FOLDER_PATH, c->other), c->otherBytes);
+    if (c->install.program != NULL) {
+        RunStart(c->install, kOutputToFile, 0, &run);
+        copied = FindPublishedCopy(copy);
+        check(run.status == 0 && copied, "drvplant: status %lu, copy %s", run.status, copied ? "made" : "not made");
+    }
+
+    RunStart(c->remove, kOutputToFile, 0, &run);
+    char expected[512] = "", name[MAX_PATH];
+    if (copied && WideCharToMultiByte(CP_ACP, 0, copy, -1, name, sizeof name, NULL, NULL))
+        lstrcatA(lstrcatA(lstrcatA(expected, "Removed "), name), "\r\n");
+    lstrcatA(expected, c->tail != NULL ? c->tail : "");
+    int left = copied && GetFileAttributesW(Beside(INF_FOLDER_PATH, copy)) != INVALID_FILE_ATTRIBUTES;
+    /* Once taken out, there is nothing left to take. */
+    if (copied)
+        RunStart(c->remove, kOutputToFile, 0, &again);
+    enum Gap gap = copied ? kGapRemovingPublishedCopy : kNoGap;
+    todo_gap(gap) check_bytes(expected, run.out.bytes, "output");
+    todo_gap(gap) check(run.status == c->status, "status %lu, expected %lu", run.status, c->status);
+    if (copied) {
+        todo_gap(gap) check(!left, "%ls is still there", copy);
+        todo_gap(gap) check_bytes("Nothing to remove.\r\n", again.out.bytes, "output of the second run");
+        todo_gap(gap) check(again.status == 0, "second run: status %lu", again.status);
+    }
+    if (c->other != NULL)
+        check(FileHasBytes(Beside(INF_FOLDER_PATH, c->other), c->otherBytes), "%ls was taken", c->other);
+    if (c->install.program != NULL && wcsstr(c->install.commandLine, L"DRVPLANT_TEST") != NULL) {
+        check(!DevicePresent("ROOT\\DRVPLANT_TEST"), "the device installed from the copy is still there");
+        if (!DevicePresent("ROOT\\DRVPLANT_TEST"))
+            CreatePresentDevice("ROOT\\DRVPLANT_TEST\0", 20);
+    }
+    TearDownCase();
+    if (c->other != NULL)
+        DeleteFileW(Beside(INF_FOLDER_PATH, c->other));
+}
+
+#define PLANTING(folder, arguments) .install = START(folder, L"drvplant.exe", arguments)
+#define PRE_INSTALLED(folder) PLANTING(folder, L"test.inf ROOT\\DRVPLANT_ABSENT")
+#define FORCED(folder) PLANTING(folder, L"test.inf ROOT\\DRVPLANT_TEST")
+#define REMOVING(folder, arguments) .remove = START(folder, L"drvremove.exe", arguments)
+#define BAD_USAGE .tail = USAGE, .status = 87
+#define NOTHING .tail = "Nothing to remove.\r\n"
+
+void RemovalCases(const wchar_t *drvplant)
+{
+    static const Removal cases[] = {
+        {.name = "pre_installed_copy_removed", PRE_INSTALLED(SUITE), REMOVING(SUITE, L"test.inf /force")},
+        {.name = "forced_install_removed_with_its_device", FORCED(SUITE),
+         REMOVING(SUITE, L"test.inf /FORCE /every-version")},
+        /* Its INF is the current folder's, named in full. */
+        {.name = "bare_name_from_its_folder", PRE_INSTALLED(SUITE),
+         .remove = {SUITE L"\\drvremove.exe", L"drvremove.exe test.inf /every-version /force", SUITE}},
+        /* It names no package: an empty copy is no copy of it. */
+        {.name = "an_empty_inf_file", REMOVING(SUITE, L"\"\" /force"), .other = L"oem77.inf",
+         .otherBytes = "", BAD_USAGE},
+        {.name = "nothing_to_remove", REMOVING(SUITE, L"test.inf /force"), NOTHING},
+        {.name = "another_version_left_alone", PRE_INSTALLED(SUITE),
+         REMOVING(SUITE, L"test.inf /force /every-version"), .other = L"oem90.inf", .otherBytes = kNextVersion},
+        {.name = "same_bytes_under_another_name_left_alone", REMOVING(SUITE, L"test.inf /force"),
+         .other = L"suite-copy.inf", .otherBytes = kInfBytes, NOTHING},
+        {.name = "usage_without_inf", REMOVING(SUITE, L""), BAD_USAGE},
+        {.name = "usage_unknown_switch", REMOVING(SUITE, L"test.inf /quiet"), BAD_USAGE},
+        {.name = "usage_switch_twice", REMOVING(SUITE, L"test.inf /force /Force"), BAD_USAGE},
+        {.name = "inf_missing", REMOVING(SUITE, L"missing.inf /force"), .tail = "  File not found.\r\n" USAGE,
+         .status = 2},
+        {.name = "cyrillic_folder", PRE_INSTALLED(CYRILLIC), REMOVING(CYRILLIC, L"test.inf /force")},
+        {.name = "planted_dlls_never_loaded", FORCED(PLANTED), REMOVING(PLANTED, L"test.inf /force"),
+         .planted = 1},
+    };
+    PrepareSuite(drvplant);
+    for (size_t i = 0; i < COUNT(cases); i++)
+        in_case(cases[i].name) RunRemoval(&cases[i]);
+}
