@@ -106,11 +106,8 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
         if (!holds)
             broken.push_back(what);
     };
-    bool printed = true, stationAnswered = true;
-    for (const Fault &fault : w.faults) {
-        printed = printed && fault.op != Op::printf;
-        stationAnswered = stationAnswered && fault.op != Op::GetProcessWindowStation && fault.op != Op::GetUserObjectInformationA;
-    }
+    bool printed = !Faulted(w, Op::printf),
+         stationAnswered = !Faulted(w, Op::GetProcessWindowStation) && !Faulted(w, Op::GetUserObjectInformationA);
     for (const std::string &what : w.unmodelled)
         broken.push_back("asked the stand-in for what it does not model: " + what);
     if (!Unreleased(w).empty())
@@ -166,16 +163,14 @@ static bool IsCopyPath(const World &w, const std::u16string &path)
            Widened(".inf") == std::u16string(name.substr(digits)); // as Windows names them
 }
 
-std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD lastError)
+std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD)
 {
     std::vector<std::string> broken;
     auto require = [&broken](bool holds, const std::string &what) {
         if (!holds)
             broken.push_back(what);
     };
-    bool printed = true, everyVersion = false;
-    for (const Fault &fault : w.faults)
-        printed = printed && fault.op != Op::printf;
+    bool printed = !Faulted(w, Op::printf), everyVersion = false;
     for (size_t i = 2; i < w.args.size(); i++)
         everyVersion = everyVersion || strcasecmp(w.args[i].c_str(), "/every-version") == 0;
     for (const std::string &what : w.unmodelled)
@@ -189,9 +184,7 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
     for (const auto &gone : w.deleted) {
         require(IsCopyPath(w, gone.first), "deleted a file that is no published copy");
         require(everyVersion || gone.second == inf, "deleted a copy of other bytes without /every-version");
-        std::string name;
-        for (char16_t c : gone.first.substr(gone.first.rfind(u'\\') + 1))
-            name += (char)c;
+        std::string name(gone.first.begin() + gone.first.rfind(u'\\') + 1, gone.first.end());
         require(!printed || w.out.find("Removed " + name + "\r\n") != std::string::npos,
                 "a copy removed without its line");
     }
@@ -217,6 +210,5 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
                 "nor a reported failure's code");
     require(status != 0 || w.out.find(" FAILURE: ") == std::string::npos || !printed,
             "status 0 after a failure");
-    (void)lastError;
     return broken;
 }

@@ -125,6 +125,24 @@ BOOL CloseHandle(HANDLE object)
     return TRUE;
 }
 
+static bool HasInserts(const std::string &text)
+{
+    for (size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2))
+        if (at + 1 < text.size() && text[at + 1] >= '1' && text[at + 1] <= '9')
+            return true;
+    return false;
+}
+
+// The next file of the open search, as the search describes it.
+static void GiveFound(LPWIN32_FIND_DATAW found)
+{
+    const std::u16string path = world->found.front();
+    world->found.erase(world->found.begin());
+    memset(found, 0, sizeof *found);
+    found->nFileSizeLow = (DWORD)world->files[path].size();
+    lstrcpynW(found->cFileName, path.c_str() + (path.rfind(u'\\') + 1), MAX_PATH);
+}
+
 namespace model {
 
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes)
@@ -142,18 +160,6 @@ HLOCAL LocalAlloc(UINT flags, SIZE_T bytes)
         memset(block, 0xcd, bytes); // not zero-filled: what was there before
     return block;
 }
-
-} // namespace model
-
-static bool HasInserts(const std::string &text)
-{
-    for (size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2))
-        if (at + 1 < text.size() && text[at + 1] >= '1' && text[at + 1] <= '9')
-            return true;
-    return false;
-}
-
-namespace model {
 
 // From the system's texts; an insert (%1) without arguments is refused, as Wine does
 // (Windows may read through the missing argument list instead).
@@ -193,20 +199,6 @@ DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
     }
     return (DWORD)text.size();
 }
-
-} // namespace model
-
-// The next file of the open search, as the search describes it.
-static void GiveFound(LPWIN32_FIND_DATAW found)
-{
-    const std::u16string path = world->found.front();
-    world->found.erase(world->found.begin());
-    memset(found, 0, sizeof *found);
-    found->nFileSizeLow = (DWORD)world->files[path].size();
-    lstrcpynW(found->cFileName, path.c_str() + (path.rfind(u'\\') + 1), MAX_PATH);
-}
-
-namespace model {
 
 HANDLE FindFirstFileW(LPCWSTR path, LPWIN32_FIND_DATAW found)
 {

@@ -11,6 +11,13 @@ bool IsOpenSet(HDEVINFO set)
     return set == kDeviceSet && world->openSets != 0;
 }
 
+Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device)
+{
+    if (!IsOpenSet(set) || device == NULL || device->DevInst >= world->devices.size())
+        return NULL;
+    return &world->devices[device->DevInst];
+}
+
 namespace model {
 
 HDEVINFO SetupDiGetClassDevsA(const GUID *classGuid, LPCSTR enumerator, HWND, DWORD flags)
@@ -79,17 +86,6 @@ BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
     world->openSets--;
     return Succeed();
 }
-
-} // namespace model
-
-Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device)
-{
-    if (!IsOpenSet(set) || device == NULL || device->DevInst >= world->devices.size())
-        return NULL;
-    return &world->devices[device->DevInst];
-}
-
-namespace model {
 
 HKEY SetupDiOpenDevRegKey(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD scope, DWORD, DWORD keyType,
                           REGSAM)

@@ -18,17 +18,6 @@ void Delete(const std::u16string &path)
     world->files.erase(path);
 }
 
-namespace model {
-
-BOOL SetupSetNonInteractiveMode(BOOL nonInteractive)
-{
-    BOOL was = world->nonInteractive;
-    world->nonInteractive = nonInteractive != FALSE;
-    return was;
-}
-
-} // namespace model
-
 // Windows asks whether to trust a publisher it does not know yet (tap-windows6#26 shows
 // the question); where it may not ask (the SDK's INSTALLFLAG_NONINTERACTIVE, and
 // SetupSetNonInteractiveMode) the installation fails instead. A person who sees it answers.
@@ -57,7 +46,57 @@ std::u16string Publish(const std::u16string &source)
     return path;
 }
 
+static std::string Trimmed(const std::string &text)
+{
+    size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// The value of key in section of an INF's text: quotes taken off, %strings% put in.
+static bool InfValue(const std::string &text, const std::string &section, const std::string &key,
+                     std::string *value)
+{
+    std::string current;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = Trimmed(text.substr(at, end - at));
+        at = end + 1;
+        if (!line.empty() && line[0] == '[') {
+            current = line.substr(1, line.find(']') - 1);
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (!SameFolded(Widened(current), Widened(section)) || equals == std::string::npos ||
+            !SameFolded(Widened(Trimmed(line.substr(0, equals))), Widened(key)))
+            continue;
+        *value = Trimmed(line.substr(equals + 1));
+        if (value->size() >= 2 && value->front() == '%' && value->back() == '%' &&
+            !InfValue(text, "Strings", value->substr(1, value->size() - 2), value))
+            return false;
+        if (value->size() >= 2 && value->front() == '"' && value->back() == '"')
+            *value = value->substr(1, value->size() - 2);
+        return true;
+    }
+    return false;
+}
+
+static bool CopyInUse(const std::u16string &name)
+{
+    for (const Device &device : world->devices)
+        if (!device.removed && SameFolded(device.infPath, name))
+            return true;
+    return false;
+}
+
 namespace model {
+
+BOOL SetupSetNonInteractiveMode(BOOL nonInteractive)
+{
+    BOOL was = world->nonInteractive;
+    world->nonInteractive = nonInteractive != FALSE;
+    return was;
+}
 
 BOOL SetupCopyOEMInfW(LPCWSTR source, LPCWSTR, DWORD mediaType, DWORD copyStyle,
                       LPWSTR destination, DWORD destinationSize, PDWORD requiredSize,
@@ -140,45 +179,6 @@ HINF SetupOpenInfFileW(LPCWSTR name, LPCWSTR infClass, DWORD style, PUINT)
     return inf;
 }
 
-} // namespace model
-
-static std::string Trimmed(const std::string &text)
-{
-    size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t\r");
-    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
-}
-
-// The value of key in section of an INF's text: quotes taken off, %strings% put in.
-static bool InfValue(const std::string &text, const std::string &section, const std::string &key,
-                     std::string *value)
-{
-    std::string current;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = std::min(text.find('\n', at), text.size());
-        std::string line = Trimmed(text.substr(at, end - at));
-        at = end + 1;
-        if (!line.empty() && line[0] == '[') {
-            current = line.substr(1, line.find(']') - 1);
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (!SameFolded(Widened(current), Widened(section)) || equals == std::string::npos ||
-            !SameFolded(Widened(Trimmed(line.substr(0, equals))), Widened(key)))
-            continue;
-        *value = Trimmed(line.substr(equals + 1));
-        if (value->size() >= 2 && value->front() == '%' && value->back() == '%' &&
-            !InfValue(text, "Strings", value->substr(1, value->size() - 2), value))
-            return false;
-        if (value->size() >= 2 && value->front() == '"' && value->back() == '"')
-            *value = value->substr(1, value->size() - 2);
-        return true;
-    }
-    return false;
-}
-
-namespace model {
-
 BOOL SetupGetLineTextW(PINFCONTEXT context, HINF inf, LPCWSTR section, LPCWSTR key, LPWSTR buffer,
                        DWORD size, PDWORD requiredSize)
 {
@@ -208,18 +208,6 @@ void SetupCloseInfFile(HINF inf)
 {
     world->openInfs.erase(inf);
 }
-
-} // namespace model
-
-static bool CopyInUse(const std::u16string &name)
-{
-    for (const Device &device : world->devices)
-        if (!device.removed && SameFolded(device.infPath, name))
-            return true;
-    return false;
-}
-
-namespace model {
 
 // Refused while a device still uses the copy, unless forced.
 BOOL SetupUninstallOEMInfW(LPCWSTR name, DWORD flags, PVOID reserved)

@@ -139,12 +139,12 @@ struct Finished {
     DWORD lastError;
 };
 
-static Finished RunOn(World w)
+static Finished RunOn(World w, ProgramMain *main = InstallMain)
 {
     Finished run{w, 0, 0};
     WorldScope scope(run.world);
     SetLastError(kSentinel);
-    run.status = RunProgram(InstallMain);
+    run.status = RunProgram(main);
     run.lastError = GetLastError();
     return run;
 }
@@ -383,12 +383,8 @@ PRINTS_AS_NAME(RemovalRun)
 static std::vector<RemovalRun> AllRemovalRuns()
 {
     std::vector<RemovalRun> runs;
-    for (const RemovalScenario &s : kRemovalScenarios) {
-        World clean = RemovalWorld(s);
-        WorldScope scope(clean);
-        RunProgram(RemoveMain);
-        AddFaultedRuns(s, clean, &runs);
-    }
+    for (const RemovalScenario &s : kRemovalScenarios)
+        AddFaultedRuns(s, RunOn(RemovalWorld(s), RemoveMain).world, &runs);
     return runs;
 }
 
@@ -397,26 +393,21 @@ class RemovalFaultMatrixTest : public testing::TestWithParam<RemovalRun> {};
 TEST_P(RemovalFaultMatrixTest, NeverWidensAndReportsWhatFailed)
 {
     const RemovalRun &r = GetParam();
-    World clean = RemovalWorld(*r.scenario), faulted = RemovalWorld(*r.scenario);
-    faulted.faults = {{r.row->op, r.call, r.code}};
-    int cleanStatus, status;
-    {
-        WorldScope scope(clean);
-        cleanStatus = RunProgram(RemoveMain);
-    }
-    WorldScope scope(faulted);
-    SetLastError(kSentinel);
-    status = RunProgram(RemoveMain);
+    World faultedWorld = RemovalWorld(*r.scenario);
+    faultedWorld.faults = {{r.row->op, r.call, r.code}};
+    const Finished clean = RunOn(RemovalWorld(*r.scenario), RemoveMain), run = RunOn(faultedWorld, RemoveMain);
+    const World &faulted = run.world;
+    const int cleanStatus = clean.status, status = run.status;
     for (const auto &gone : faulted.deleted)
-        EXPECT_EQ(1u, clean.deleted.count(gone.first)) << "removed only under the fault";
+        EXPECT_EQ(1u, clean.world.deleted.count(gone.first)) << "removed only under the fault";
     // A removed device whose parameters cannot be read asked for no restart: Wine 8 cannot
     // read them once the device is gone, and claiming one there would be wrong every time.
     bool restartUnread = r.row->op == Op::SetupDiGetDeviceInstallParamsW && status == 0;
-    EXPECT_TRUE(status == cleanStatus || faulted.deleted.size() < clean.deleted.size() ||
+    EXPECT_TRUE(status == cleanStatus || faulted.deleted.size() < clean.world.deleted.size() ||
                 faulted.out.find(" FAILURE: ") != std::string::npos || r.row->op == Op::printf ||
                 restartUnread)
         << "the same copies removed, yet status " << status << " where the clean run had " << cleanStatus;
-    EXPECT_EQ(std::vector<std::string>{}, BrokenRemovalInvariants(faulted, status, GetLastError()));
+    EXPECT_EQ(std::vector<std::string>{}, BrokenRemovalInvariants(faulted, status, run.lastError));
 }
 
 INSTANTIATE_TEST_SUITE_P(Matrix, RemovalFaultMatrixTest, testing::ValuesIn(AllRemovalRuns()), RowName());

@@ -96,6 +96,8 @@ static const RemoveCase kRemoveCases[] = {
      .left = {kOem3, kOem4}},
     {.name = "an_unknown_switch", .switches = {"/quiet"}, .out = kRemoveUsage, .status = 87,
      .left = {kOem3, kOem4}},
+    {.name = "inf_path_names_nothing", .infFile = "missing.inf", .copies = {{kOem3, kDevInf}},
+     .out = std::string("  File not found.\r\n") + kRemoveUsage, .status = 2, .left = {kOem3}},
     {.name = "an_empty_inf_file", .infFile = "", .copies = {{kOem3, ""}}, .out = kRemoveUsage,
      .status = 87, .left = {kOem3}},
     // Its identity is read from the INF it names, not from Windows' INF of that name.
@@ -159,13 +161,3 @@ TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RemoveMainTest, testing::ValuesIn(kRemoveCases), RowName());
-
-TEST(RemoveMain, InfPathNamesNothing)
-{
-    World w = UsualMachine();
-    w.args = {kRemover, "missing.inf"};
-    w.files[kOem3] = kDevInf;
-    WorldScope scope(w);
-    EXPECT_EQ(2, RunProgram(RemoveMain));
-    EXPECT_EQ(std::string("  File not found.\r\n") + kRemoveUsage, w.out);
-}
