@@ -77,14 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     bool removal = data.ConsumeIntegralInRange(0, 3) == 0;
     if (removal)
         DescribeRemoval(data, w);
-    switch (data.ConsumeIntegralInRange(0, 2)) {
-    case 1:
-        w.leadBytes = CodePage932LeadBytes();
-        break;
-    case 2:
-        w.leadBytes = CodePage936LeadBytes();
-        break;
-    }
+    const std::set<unsigned char> pages[] = {{}, CodePage932LeadBytes(), CodePage936LeadBytes()};
+    w.leadBytes = data.PickValueInArray(pages);
     w.successKeepsLastError = data.ConsumeBool();
     w.rebootRequired = data.ConsumeBool();
     std::string id = Argument(data, 80);
@@ -132,8 +126,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     for (const std::string &what : broken)
         fprintf(stderr, "broken: %s\n", what.c_str());
     if (!broken.empty())
-        fprintf(stderr, "status %d, output:\n%s\n", status, w.out.c_str());
-    if (!broken.empty())
-        abort();
+        fprintf(stderr, "status %d, output:\n%s\n", status, w.out.c_str()), abort();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <type_traits>
 
 World *world;
@@ -14,10 +15,9 @@ World *world;
 std::set<unsigned char> CodePage932LeadBytes()
 {
     std::set<unsigned char> lead;
-    for (int c = 0x81; c <= 0x9f; c++)
-        lead.insert((unsigned char)c);
-    for (int c = 0xe0; c <= 0xfc; c++)
-        lead.insert((unsigned char)c);
+    for (int c = 0x81; c <= 0xfc; c++)
+        if (c <= 0x9f || c >= 0xe0)
+            lead.insert((unsigned char)c);
     return lead;
 }
 
@@ -87,19 +87,11 @@ BOOL Succeed(void)
     return TRUE;
 }
 
-static char16_t Folded(char16_t c)
-{
-    return c >= u'a' && c <= u'z' ? (char16_t)(c - u'a' + u'A') : c;
-}
-
 bool SameFolded(const std::u16string &left, const std::u16string &right)
 {
-    if (left.size() != right.size())
-        return false;
-    for (size_t i = 0; i < left.size(); i++)
-        if (Folded(left[i]) != Folded(right[i]))
-            return false;
-    return true;
+    auto folded = [](char16_t c) { return c >= u'a' && c <= u'z' ? (char16_t)(c - u'a' + u'A') : c; };
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                      [&](char16_t l, char16_t r) { return folded(l) == folded(r); });
 }
 
 DWORD GetLastError(void)

@@ -38,11 +38,10 @@ LRESULT SendMessageTimeoutA(HWND window, UINT message, WPARAM, LPARAM, UINT flag
     return 1;
 }
 
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type)
 {
     world->boxes.push_back({text ? text : "", caption ? caption : "Error", type,
                             world->out.substr(0, world->delivered)});
-    (void)owner;
     return 1; // IDOK
 }
 

@@ -1,5 +1,5 @@
-/* add_device <hardware ID>...: registers a root-enumerated device that counts as present,
- * with these hardware IDs, in the current Wine prefix. Used by the demo and the recipes. */
+// add_device <hardware ID>...: registers a root-enumerated device that counts as present,
+// with these hardware IDs, in the current Wine prefix. Used by the demo and the recipes.
 #include "kit.h"
 
 #include <string.h>
@@ -12,10 +12,8 @@ int main(int argc, char **argv)
         printf("usage: add_device <hardware ID>...\n");
         return 2;
     }
-    for (int i = 1; i < argc && size + strlen(argv[i]) + 2 <= sizeof ids; i++) {
-        strcpy(ids + size, argv[i]);
-        size += strlen(argv[i]) + 1;
-    }
+    for (int i = 1; i < argc && size + strlen(argv[i]) + 2 <= sizeof ids; i++)
+        size += strlen(strcpy(ids + size, argv[i])) + 1;
     ids[size++] = '\0';
     CreatePresentDevice(ids, size);
     return CheckSummary("add_device");

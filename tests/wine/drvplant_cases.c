@@ -1,5 +1,5 @@
-/* drvplant.exe under Wine: exact command lines in, standard output byte for byte, exit
- * status, the box, the wizards it closes and what landed. */
+// drvplant.exe under Wine: exact command lines in, standard output byte for byte, exit
+// status, the box, the wizards it closes and what landed.
 #include "kit.h"
 
 #include <string.h>
@@ -12,27 +12,27 @@
 enum Landed { kNothing, kForced, kPreinstalled, kBox, kNotChecked };
 enum Wizards { kEnglishWizard = 1, kChineseWizard = 2 };
 
-/* One run of drvplant and what it must do. A field left out takes its default. */
+// One run of drvplant and what it must do. A field left out takes its default.
 typedef struct {
     const char *name;
-    const wchar_t *program;     /* the file started: DRVPLANT */
-    const wchar_t *commandLine; /* exact, element 0 included: the program alone */
-    const wchar_t *directory;   /* the current one: SUITE */
-    const char *searchId;       /* when set, the search's lines come first */
-    const char *walkEnd;        /* the present hardware ID that ends the walk: none */
-    const char *tail;           /* the lines after the walk: none */
+    const wchar_t *program; // the file started: DRVPLANT
+    const wchar_t *commandLine; // exact, element 0 included: the program alone
+    const wchar_t *directory; // the current one: SUITE
+    const char *searchId; // when set, the search's lines come first
+    const char *walkEnd; // the present hardware ID that ends the walk: none
+    const char *tail; // the lines after the walk: none
     DWORD status;
     enum Landed landed;
-    enum StandardOutput output; /* to a file, read back */
-    int hidden;                 /* on a window station that nobody sees */
-    const wchar_t *const *overrides; /* DLLs whose load order is set to loadOrder */
+    enum StandardOutput output; // to a file, read back
+    int hidden; // on a window station that nobody sees
+    const wchar_t *const *overrides; // DLLs whose load order is set to loadOrder
     const wchar_t *loadOrder;
-    int wizards, closed;        /* windows open before the run; those it must close */
-    int hung;                   /* the wizard's thread reads no messages */
+    int wizards, closed; // windows open before the run; those it must close
+    int hung; // the wizard's thread reads no messages
 } Case;
 
-/* What c must print: the search's line, one for each hardware ID that the prefix holds in
- * walk order up to c->walkEnd, then c->tail. Which ID ends the walk, and its line, are data. */
+// What c must print: the search's line, one for each hardware ID that the prefix holds in
+// walk order up to c->walkEnd, then c->tail. Which ID ends the walk, and its line, are data.
 static void ExpectLines(Text *lines, const Case *c)
 {
     int ended = c->searchId == NULL;
@@ -60,8 +60,8 @@ static void RunCase(const Case *c)
     static RunOutcome run, alone;
     const Start start = {c->program, c->commandLine, c->directory};
     SetUpCase(c->overrides, c->loadOrder);
-    /* Start-up alone takes seconds under an emulator: the same run without the wizard
-     * tells what the hung one cost. */
+    // Start-up alone takes seconds under an emulator: the same run without the wizard
+    // tells what the hung one cost.
     if (c->hung)
         RunStart(start, c->output, c->hidden, &alone);
     ForgetInstalls();
@@ -73,23 +73,22 @@ static void RunCase(const Case *c)
 
     RunStart(start, c->output, c->hidden, &run);
 
-    /* A hung wizard may still take the message once it reads its queue again. */
+    // A hung wizard may still take the message once it reads its queue again.
     int closed = (english != NULL && CloseWizard(english) ? kEnglishWizard : 0) |
                  (chinese != NULL && CloseWizard(chinese) ? kChineseWizard : 0);
     check(c->hung || closed == c->closed, "wizards closed: %d, expected %d", closed, c->closed);
-    /* Nothing may hold a run up: a box nobody sees, a hung window. */
+    // Nothing may hold a run up: a box nobody sees, a hung window.
     check(run.milliseconds < 20000, "took %lu ms", run.milliseconds);
-    /* A hung wizard costs drvplant's patience of 3 s, and not twice that. */
+    // A hung wizard costs drvplant's patience of 3 s, and not twice that.
     if (c->hung)
         check(run.milliseconds < alone.milliseconds + 5000,
               "took %lu ms, %lu ms without the wizard", run.milliseconds, alone.milliseconds);
     TearDownCase();
-    /* Wine's forced update places the INF among the OEM INFs too, so a forced run is told
-     * apart by the install section's registry value alone. */
+    // Wine's forced update places the INF among the OEM INFs too, so a forced run is told
+    // apart by the install section's registry value alone.
     HKEY key;
-    int forced = RegOpenKeyExA(HKEY_LOCAL_MACHINE, INSTALL_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (forced)
-        RegCloseKey(key);
+    int forced = RegOpenKeyExA(HKEY_LOCAL_MACHINE, INSTALL_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS &&
+                 RegCloseKey(key) == ERROR_SUCCESS;
     int copied = FileHasBytes(Beside(INF_FOLDER_PATH, L"test.inf"), kInfBytes);
     if (c->landed != kNotChecked)
         check(forced == (c->landed == kForced), "forced install %s", forced ? "ran" : "did not run");
@@ -115,7 +114,7 @@ static void RunCases(const wchar_t *drvplant, const Case *cases, size_t count)
 
 static const wchar_t *const kNewdev[] = {L"newdev", NULL}, *const kSetupapi[] = {L"setupapi", NULL};
 
-/* folder\drvplant.exe, started by its full path with these arguments. */
+// folder\drvplant.exe, started by its full path with these arguments.
 #define RUN(folder, arguments) \
     .program = folder L"\\drvplant.exe", .commandLine = folder L"\\drvplant.exe " arguments
 #define FORCING(folder) RUN(folder, L"test.inf ROOT\\DRVPLANT_TEST")
@@ -130,15 +129,15 @@ static const wchar_t *const kNewdev[] = {L"newdev", NULL}, *const kSetupapi[] = 
 #define BOX .searchId = "ROOT\\DRVPLANT_ABSENT", .tail = WALKED_ALL, .status = 2, .landed = kBox
 #define USAGE .tail = USAGE_LINE, .status = 2
 #define NOT_FOUND .tail = "  File not found.\r\n" USAGE_LINE, .status = 2
-/* Setup programs run us from the user's temporary folder, named after the user in any
- * script: code page 1252 holds none of these names, and Devanagari has no ANSI code page.
- * The output is as from any folder, and it is our INF that lands, never the look-alike's. */
+// Setup programs run us from the user's temporary folder, named after the user in any
+// script: code page 1252 holds none of these names, and Devanagari has no ANSI code page.
+// The output is as from any folder, and it is our INF that lands, never the look-alike's.
 #define FOLDER_CASES(prefix, folder)                                                           \
     {.name = prefix "_folder_forced", FORCING(folder), ELSEWHERE, FORCED},                     \
     {.name = prefix "_folder_pre_installed", PRE_INSTALLING(folder), ELSEWHERE, PRE_INSTALLED}
-/* A planted DLL beside the exe and Wine told to prefer such native copies from the
- * program's folder, as Windows does: once for the exe as it runs where
- * SetDefaultDllDirectories exists, once as on older Windows. */
+// A planted DLL beside the exe and Wine told to prefer such native copies from the
+// program's folder, as Windows does: once for the exe as it runs where
+// SetDefaultDllDirectories exists, once as on older Windows.
 #define NATIVE_FIRST(folder) \
     .directory = folder, .overrides = kPlantedNames, .loadOrder = L"native,builtin"
 #define PLANTED_CASES(prefix, folder)                                                               \
@@ -166,15 +165,15 @@ void EnglishCases(const wchar_t *drvplant)
          .commandLine = L"C:/suite/drvplant.exe test.inf ROOT\\DRVPLANT_TEST", ELSEWHERE, NOT_FOUND},
         {.name = "inf_path_too_long_for_its_buffer", .commandLine = longLine, USAGE},
         {.name = "forced_onto_the_present_device", FORCING(SUITE), ELSEWHERE, FORCED},
-        /* Started by a bare name from the INF's folder: the INF is the current folder's,
-         * handed on in full, as Windows wants it. */
+        // Started by a bare name from the INF's folder: the INF is the current folder's,
+        // handed on in full, as Windows wants it.
         {.name = "no_directory_inf_beside_the_current_one",
          .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_ABSENT", PRE_INSTALLED},
         {.name = "no_directory_forced_from_the_infs_folder",
          .commandLine = L"drvplant test.inf ROOT\\DRVPLANT_TEST", FORCED},
         {.name = "the_second_id_of_a_device_matches", RUN(SUITE, L"test.inf ROOT\\DRVPLANT_SECOND"),
          FORCED_BY("ROOT\\DRVPLANT_SECOND")},
-        /* Wine's forced update compares case-sensitively, so what lands is Wine's business. */
+        // Wine's forced update compares case-sensitively, so what lands is Wine's business.
         {.name = "a_stored_lower_case_id_matches", RUN(SUITE, L"test.inf ROOT\\DRVPLANT_LOWER"),
          .searchId = "ROOT\\DRVPLANT_LOWER", .walkEnd = "root\\drvplant_lower",
          .tail = FOUND("ROOT\\DRVPLANT_LOWER") INSTALLED, .landed = kNotChecked},
@@ -184,7 +183,7 @@ void EnglishCases(const wchar_t *drvplant)
         {.name = "quoted_program_path_with_a_blank", .program = SUITE L"\\drv plant\\drvplant.exe",
          .commandLine = L"\"C:\\suite\\drv plant\\drvplant.exe\" test.inf ROOT\\DRVPLANT_ABSENT",
          ELSEWHERE, PRE_INSTALLED},
-        /* The layout the README suggests: each exe in its own folder below the INF. */
+        // The layout the README suggests: each exe in its own folder below the INF.
         {.name = "inf_one_folder_up_forced", RUN(SUITE L"\\x64", L"..\\test.inf ROOT\\DRVPLANT_TEST"),
          ELSEWHERE, FORCED},
         {.name = "inf_one_folder_up_pre_installed",
@@ -192,22 +191,22 @@ void EnglishCases(const wchar_t *drvplant)
         {.name = "failed_pre_installation_shows_the_box", FAILING(SUITE), BOX},
         {.name = "a_directory_passes_the_existence_test", RUN(SUITE, L"folder ROOT\\DRVPLANT_ABSENT"), BOX},
         {.name = "a_wildcard_passes_the_existence_test", RUN(SUITE, L"te?t.inf ROOT\\DRVPLANT_ABSENT"), BOX},
-        /* A fullwidth quote is no quote to the split; the ID is printed and compared as
-         * the ANSI conversion gives it, best fit included. */
+        // A fullwidth quote is no quote to the split; the ID is printed and compared as
+        // the ANSI conversion gives it, best fit included.
         {.name = "a_fullwidth_quote_is_no_quote", RUN(SUITE, L"test.inf ROOT\\DRVPLANT_\uFF02TEST"),
          PRE_INSTALLED_BY("ROOT\\DRVPLANT_\"TEST")},
         {.name = "no_standard_output_still_forced", FORCING(SUITE), .landed = kForced, .output = kOutputNone},
         {.name = "standard_output_on_a_full_disk_still_forced", FORCING(SUITE), .landed = kForced,
          .output = kOutputToFullDisk},
-        /* The wizard goes before the arguments are looked at, so a bare run is enough;
-         * no_argument is the same run without a wizard. */
+        // The wizard goes before the arguments are looked at, so a bare run is enough;
+        // no_argument is the same run without a wizard.
         {.name = "english_wizard_open", USAGE, .wizards = kEnglishWizard, .closed = kEnglishWizard},
         {.name = "english_wizard_hung", USAGE, .wizards = kEnglishWizard, .hung = 1},
-        /* Code page 1252 has no form of the Chinese title; the wizard must go all the same. */
+        // Code page 1252 has no form of the Chinese title; the wizard must go all the same.
         {.name = "chinese_wizard_open_under_code_page_1252", USAGE, .wizards = kChineseWizard,
          .closed = kChineseWizard},
-        /* Deployment agents run drvplant as SYSTEM on a window station nobody sees: the box
-         * would wait for ever there, so its text becomes a line; nothing else changes. */
+        // Deployment agents run drvplant as SYSTEM on a window station nobody sees: the box
+        // would wait for ever there, so its text becomes a line; nothing else changes.
         {.name = "hidden_station_failed_pre_installation", FAILING(SUITE), .searchId = "ROOT\\DRVPLANT_ABSENT",
          .tail = WALKED_ALL "Error-Install Driver Failed!\r\n", .status = 2, .hidden = 1},
         {.name = "hidden_station_forced", FORCING(SUITE), FORCED, .hidden = 1},
@@ -218,7 +217,7 @@ void EnglishCases(const wchar_t *drvplant)
         FOLDER_CASES("look_alike", LOOK_ALIKE),
         PLANTED_CASES("planted_dlls", PLANTED),
         PLANTED_CASES("old_loader_planted_dlls", PLANTED_OLD),
-        /* A system DLL that cannot be loaded: its operations fail with the loader's code. */
+        // A system DLL that cannot be loaded: its operations fail with the loader's code.
         {.name = "newdev_cannot_be_loaded_forced_update_fails", FORCING(SUITE),
          .searchId = "ROOT\\DRVPLANT_TEST", .walkEnd = "ROOT\\DRVPLANT_TEST",
          .tail = FOUND("ROOT\\DRVPLANT_TEST")
@@ -242,7 +241,7 @@ void ChineseCases(const wchar_t *drvplant)
     RunCases(drvplant, cases, COUNT(cases));
 }
 
-/* Under code page 932 the name's second byte is 0x5C; it must not split the path. */
+// Under code page 932 the name's second byte is 0x5C; it must not split the path.
 void JapaneseCases(const wchar_t *drvplant)
 {
     const Case cases[] = {

@@ -1,12 +1,12 @@
-/* drvremove.exe under Wine: which copies it takes out, what it leaves, what it prints and
- * how it ends. Wine 8 deletes a copy only when the removal is forced (its plain
- * SetupUninstallOEMInfW deletes nothing and succeeds), so the removals here are forced;
- * Wine 10 deletes none (a known gap); what only Windows does is the unit tests' business. */
+// drvremove.exe under Wine: which copies it takes out, what it leaves, what it prints and
+// how it ends. Wine 8 deletes a copy only when the removal is forced (its plain
+// SetupUninstallOEMInfW deletes nothing and succeeds), so the removals here are forced;
+// Wine 10 deletes none (a known gap); what only Windows does is the unit tests' business.
 #include "kit.h"
 
 #include <string.h>
 
-/* The same package, a later version: the original name and the provider are test.inf's. */
+// The same package, a later version: the original name and the provider are test.inf's.
 static const char kNextVersion[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
                                    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
                                    "Provider=drvplant suite\r\nDriverVer=01/07/2027,2.0.0.0\r\n";
@@ -14,13 +14,13 @@ static const char kNextVersion[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
 
 typedef struct {
     const char *name;
-    Start install;            /* drvplant's run before, if any */
-    Start remove;             /* drvremove's */
-    const wchar_t *other;     /* a file put in the INF folder first, with otherBytes; it stays */
+    Start install; // drvplant's run before, if any
+    Start remove; // drvremove's
+    const wchar_t *other; // a file put in the INF folder first, with otherBytes; it stays
     const char *otherBytes;
-    const char *tail;         /* the output when no copy is removed */
+    const char *tail; // the output when no copy is removed
     DWORD status;
-    int planted;              /* Wine prefers DLLs beside the exes, as Windows does */
+    int planted; // Wine prefers DLLs beside the exes, as Windows does
 } Removal;
 
 static void RunRemoval(const Removal *c)
@@ -30,7 +30,7 @@ static void RunRemoval(const Removal *c)
     int copied = 0;
     SetUpCase(c->planted ? kPlantedNames : NULL, L"native,builtin");
     ForgetInstalls();
-    /* A file under the INF's own name: Wine then publishes it as oemN.inf, as Windows does. */
+    // A file under the INF's own name: Wine then publishes it as oemN.inf, as Windows does.
     WriteFileBytes(Beside(INF_FOLDER_PATH, L"test.inf"), kDecoyInfBytes);
     if (c->other != NULL)
         WriteFileBytes(Beside(INF_FOLDER_PATH, c->other), c->otherBytes);
@@ -46,7 +46,7 @@ static void RunRemoval(const Removal *c)
         lstrcatA(lstrcatA(lstrcatA(expected, "Removed "), name), "\r\n");
     lstrcatA(expected, c->tail != NULL ? c->tail : "");
     int left = copied && GetFileAttributesW(Beside(INF_FOLDER_PATH, copy)) != INVALID_FILE_ATTRIBUTES;
-    /* Once taken out, there is nothing left to take. */
+    // Once taken out, there is nothing left to take.
     if (copied)
         RunStart(c->remove, kOutputToFile, 0, &again);
     enum Gap gap = copied ? kGapRemovingPublishedCopy : kNoGap;
@@ -82,10 +82,10 @@ void RemovalCases(const wchar_t *drvplant)
         {.name = "pre_installed_copy_removed", PRE_INSTALLED(SUITE), REMOVING(SUITE, L"test.inf /force")},
         {.name = "forced_install_removed_with_its_device", FORCED(SUITE),
          REMOVING(SUITE, L"test.inf /FORCE /every-version")},
-        /* Its INF is the current folder's, named in full. */
+        // Its INF is the current folder's, named in full.
         {.name = "bare_name_from_its_folder", PRE_INSTALLED(SUITE),
          .remove = {SUITE L"\\drvremove.exe", L"drvremove.exe test.inf /every-version /force", SUITE}},
-        /* It names no package: an empty copy is no copy of it. */
+        // It names no package: an empty copy is no copy of it.
         {.name = "an_empty_inf_file", REMOVING(SUITE, L"\"\" /force"), .other = L"oem77.inf",
          .otherBytes = "", BAD_USAGE},
         {.name = "nothing_to_remove", REMOVING(SUITE, L"test.inf /force"), NOTHING},

@@ -1,6 +1,6 @@
-/* Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it:
- * the manifest (through an activation context, as the loader builds one) and the version
- * resource. Usage: identity <group> <drvplant.exe or drvremove.exe> <case> <cases> */
+// Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it:
+// the manifest (through an activation context, as the loader builds one) and the version
+// resource. Usage: identity <group> <drvplant.exe or drvremove.exe> <case> <cases>
 #include "kit.h"
 
 #include <stdlib.h>
@@ -61,7 +61,7 @@ static void ManifestCase(const wchar_t *exe)
 
 static void VersionCase(const wchar_t *exe)
 {
-    /* The same resource names the program that carries it. */
+    // The same resource names the program that carries it.
     int drvremove = wcsstr(exe, L"drvremove.exe") != NULL;
     SetLastError(0xdeadbeef);
     DWORD size = GetFileVersionInfoSizeW(exe, NULL);

@@ -1,8 +1,8 @@
-/* Planted beside drvplant.exe under the names of system DLLs: if it is ever loaded, it
- * leaves C:\marks\<its file name>, so a test sees that a planted DLL got drvplant's rights. */
+// Planted beside drvplant.exe under the names of system DLLs: if it is ever loaded, it
+// leaves C:\marks\<its file name>, so a test sees that a planted DLL got drvplant's rights.
 #include <windows.h>
 
-/* The entry itself: no C runtime start-up in this DLL. */
+// The entry itself: no C runtime start-up in this DLL.
 BOOL WINAPI DllMainCRTStartup(HINSTANCE self, DWORD reason, LPVOID reserved)
 {
     (void)reserved;

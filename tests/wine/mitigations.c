@@ -1,16 +1,16 @@
-/* Does a stack buffer overrun end the process at once? Built as every exe we ship is (the
- * same start-up and flags), this runs itself with a text that fits its buffer and with one
- * that overruns it, and checks how each run ended. Usage: mitigations mitigations "" <case> <cases> */
+// Does a stack buffer overrun end the process at once? Built as every exe we ship is (the
+// same start-up and flags), this runs itself with a text that fits its buffer and with one
+// that overruns it, and checks how each run ended. Usage: mitigations mitigations "" <case> <cases>
 #include <string.h>
 #include <wchar.h>
 #include "kit.h"
 
-/* A child run: copies argv[2] into a 16-byte buffer in a frame of its own (inlined, the
- * buffer would sit far below main's cookie). */
+// A child run: copies argv[2] into a 16-byte buffer in a frame of its own (inlined, the
+// buffer would sit far below main's cookie).
 __attribute__((noinline)) static int Echo(const char *text)
 {
     char buffer[16];
-    printf("started\n"); /* held in the buffer of standard output until an orderly exit */
+    printf("started\n"); // held in the buffer of standard output until an orderly exit
     strcpy(buffer, text);
     return puts(buffer) < 0;
 }
@@ -23,7 +23,7 @@ static void MitigationCases(const wchar_t *none)
         DWORD status;
     } runs[] = {
         {"a_copy_that_fits_runs_on", "started\r\nfifteen_bytes..\r\n", L"fifteen_bytes..", 0},
-        /* Nothing flushed: the process ended before anything else of it ran. */
+        // Nothing flushed: the process ended before anything else of it ran.
         {"a_stack_overrun_ends_the_process_at_once", "", L"forty_bytes_run_over_the_cookie_and_on..",
          STATUS_STACK_BUFFER_OVERRUN},
     };

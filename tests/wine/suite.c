@@ -1,5 +1,5 @@
-/* suite <group> <drvplant.exe> <case> <cases>, in the group's locale: drvplant's groups are
- * in drvplant_cases.c, drvremove's in drvremove_cases.c. */
+// suite <group> <drvplant.exe> <case> <cases>, in the group's locale: drvplant's groups are
+// in drvplant_cases.c, drvremove's in drvremove_cases.c.
 #include "kit.h"
 
 void EnglishCases(const wchar_t *drvplant), ChineseCases(const wchar_t *drvplant),

@@ -1,22 +1,22 @@
-/* Checks that name their caller's line and case, cases of the groups that groups.list lists,
- * and text that grows; and the entry of every kit program. */
+// Checks that name their caller's line and case, cases of the groups that groups.list lists,
+// and text that grows; and the entry of every kit program.
 #include "kit.h"
 
 #include <stdlib.h>
 #include <string.h>
 
 static int checks, failures, knownFailures;
-/* The case that runs, as Wine's tests push a context: every failure names it. */
+// The case that runs, as Wine's tests push a context: every failure names it.
 static const char *caseGroup = "", *caseFilter, *caseName;
-/* The group's cases that groups.list names and the filter picks, as run.sh hands them over
- * (" name name "); each goes when it runs. */
+// The group's cases that groups.list names and the filter picks, as run.sh hands them over
+// (" name name "); each goes when it runs.
 static char listed[8192] = " ";
 static int failuresBefore, casesUnlisted;
-/* The gap that the marked check falls in under this Wine, if any; the one the case met. */
+// The gap that the marked check falls in under this Wine, if any; the one the case met.
 static const char *gapWhat, *gapWhy;
 static enum Gap openGap, caseGap;
 
-/* The shared start-up hands over the UTF-16 vector; the kit's programs read ANSI. */
+// The shared start-up hands over the UTF-16 vector; the kit's programs read ANSI.
 int main(int argc, char **argv);
 int wmain(int argc, wchar_t **wide)
 {
@@ -84,7 +84,7 @@ int CheckSummary(const char *group)
     return failures == 0 ? 0 : 1;
 }
 
-/* Takes name out of the listed cases; 0 when it was not among them. */
+// Takes name out of the listed cases; 0 when it was not among them.
 static int TakeListed(const char *name)
 {
     char word[160] = " ";

@@ -1,4 +1,4 @@
-/* Present devices: made, and walked as drvplant walks them. */
+// Present devices: made, and walked as drvplant walks them.
 #include "kit.h"
 
 #include <setupapi.h>

@@ -1,5 +1,5 @@
-/* Runs with exact command lines, their output, status and box; and the suite's fixture: the
- * files and devices that cases start from, a case's set-up, and taking away what it leaves. */
+// Runs with exact command lines, their output, status and box; and the suite's fixture: the
+// files and devices that cases start from, a case's set-up, and taking away what it leaves.
 #include "kit.h"
 
 #include <string.h>
@@ -24,8 +24,8 @@ static void ReadFileText(const wchar_t *path, Text *text)
 static wchar_t outPath[MAX_PATH + 32];
 static HANDLE runEnded;
 
-/* Waits for the failure box, notes its text and what the output file held while it
- * waited, then presses OK as a person would. */
+// Waits for the failure box, notes its text and what the output file held while it
+// waited, then presses OK as a person would.
 static DWORD WINAPI PressBoxOk(void *context)
 {
     RunOutcome *run = (RunOutcome *)context;
@@ -58,15 +58,15 @@ void RunExactAt(const wchar_t *program, const wchar_t *commandLine, const wchar_
                                    toFile ? CREATE_ALWAYS : OPEN_EXISTING, 0, NULL);
     STARTUPINFOW startup = {.cb = sizeof startup, .dwFlags = STARTF_USESTDHANDLES, .hStdOutput = out,
                             .lpDesktop = desktop != NULL ? lstrcpynW(desktopName, desktop, MAX_PATH) : NULL};
-    lstrcpynW(exact, commandLine, COUNT(exact)); /* CreateProcessW writes to it */
+    lstrcpynW(exact, commandLine, COUNT(exact)); // CreateProcessW writes to it
     PROCESS_INFORMATION process;
     runEnded = CreateEventW(NULL, TRUE, FALSE, NULL);
     HANDLE watcher = CreateThread(NULL, 0, PressBoxOk, run, 0, NULL);
     DWORD started = GetTickCount();
     SetLastError(0xdeadbeef);
     BOOL created = CreateProcessW(program, exact, NULL, NULL, TRUE, 0, NULL, directory, &startup, &process);
-    /* Wine under load now and then fails to start a process at all (1359, seen once in
-     * about ten full runs); the program never ran, so it is started once more. */
+    // Wine under load now and then fails to start a process at all (1359, seen once in
+    // about ten full runs); the program never ran, so it is started once more.
     if (!created && GetLastError() == ERROR_INTERNAL_ERROR) {
         printf("starting %ls failed with 1359; once more\n", commandLine);
         lstrcpynW(exact, commandLine, COUNT(exact));
@@ -99,8 +99,8 @@ static const wchar_t *HiddenDesktopAt(WHERE)
 {
     static HWINSTA station;
     if (station == NULL) {
-        /* The desktop is made inside the station while it is this process's own; both stay
-         * open, so they live as long as the suite. */
+        // The desktop is made inside the station while it is this process's own; both stay
+        // open, so they live as long as the suite.
         HWINSTA mine = GetProcessWindowStation();
         SetLastError(0xdeadbeef);
         station = CreateWindowStationW(L"Service-0x0-3e7$", 0, WINSTA_ALL_ACCESS, NULL);
@@ -114,7 +114,7 @@ static const wchar_t *HiddenDesktopAt(WHERE)
     return L"Service-0x0-3e7$\\Default";
 }
 
-/* key: the registry key below HKLM\Software that installing it writes. */
+// key: the registry key below HKLM\Software that installing it writes.
 #define SUITE_INF(key)                                                                      \
     "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"                           \
     "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"                                  \
@@ -128,7 +128,7 @@ const char kInfBytes[] = SUITE_INF("drvplant-suite");
 const char kDecoyInfBytes[] = SUITE_INF("drvplant-decoy");
 static const char kBadInfBytes[] = "\x01\x02 not an INF \xff\r\n";
 
-/* Names of system DLLs that are not KnownDLLs, or that the system's own DLLs load. */
+// Names of system DLLs that are not KnownDLLs, or that the system's own DLLs load.
 const wchar_t *const kPlantedNames[] = {
     L"newdev", L"version", L"uxtheme", L"comctl32", L"cfgmgr32", L"wintrust", L"setupapi",
     L"user32", L"devobj", L"imm32", L"dwmapi", L"winmm", L"msimg32", L"crypt32", L"userenv",
@@ -178,7 +178,7 @@ static void MakeFolders(const wchar_t *path)
         }
 }
 
-/* exe as name in folder, with test.inf, bad.inf and, beside drvplant.exe, drvremove.exe. */
+// exe as name in folder, with test.inf, bad.inf and, beside drvplant.exe, drvremove.exe.
 static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_t *name,
                          const wchar_t *drvremove, WHERE)
 {
@@ -190,7 +190,7 @@ static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_
         CopyOrFailAt(drvremove, Beside(folder, L"drvremove.exe"), file, line);
 }
 
-/* Beside the planted exes, a DLL that leaves a mark when loaded under each planted name. */
+// Beside the planted exes, a DLL that leaves a mark when loaded under each planted name.
 void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
 {
     static const wchar_t *const folders[] = {SUITE, SUITE L"\\drv plant", SUITE L"\\x64",
@@ -221,7 +221,7 @@ void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
         CreatePresentDeviceAt("root\\drvplant_lower\0", 21, file, line);
         CreatePresentDeviceAt("", 0, file, line);
     }
-    /* The walks that the cases expect end at these. */
+    // The walks that the cases expect end at these.
     check_at(file, line,
              DevicePresent("ROOT\\DRVPLANT_TEST") && DevicePresent("ROOT\\DRVPLANT_SECOND") &&
                  DevicePresent("root\\drvplant_lower"),
@@ -249,9 +249,9 @@ int FindPublishedCopy(wchar_t *name)
     return seen;
 }
 
-/* Wine 10 keeps a driver store beside the published copies, as Windows does. A package
- * left there without its published copy makes its SetupCopyOEMInfW fail with 2 for the
- * same INF, so forgetting an install takes the package too. */
+// Wine 10 keeps a driver store beside the published copies, as Windows does. A package
+// left there without its published copy makes its SetupCopyOEMInfW fail with 2 for the
+// same INF, so forgetting an install takes the package too.
 void ForgetInstallsAt(WHERE)
 {
     static const wchar_t kStore[] = L"C:\\windows\\system32\\driverstore\\filerepository";
@@ -287,8 +287,8 @@ static const wchar_t *const kOverrides[] = {
 };
 static Text marks;
 
-/* Files that planted DLLs left in C:\marks when they were loaded, taken away as read so
- * that a case sees only its own. */
+// Files that planted DLLs left in C:\marks when they were loaded, taken away as read so
+// that a case sees only its own.
 static void TakeMarks(void)
 {
     WIN32_FIND_DATAW found;

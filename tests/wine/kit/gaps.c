@@ -1,5 +1,5 @@
-/* The one table of what a Wine cannot show, and why: the gap, the Wine versions it holds
- * under (a prefix of wine_get_version's text), what cannot be shown, and the reason. */
+// The one table of what a Wine cannot show, and why: the gap, the Wine versions it holds
+// under (a prefix of wine_get_version's text), what cannot be shown, and the reason.
 #include "kit.h"
 
 #include <string.h>

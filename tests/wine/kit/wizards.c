@@ -1,13 +1,13 @@
-/* Wizard windows on threads of their own, which answer or hang. */
+// Wizard windows on threads of their own, which answer or hang.
 #include "kit.h"
 
 #include <stdlib.h>
 
 struct Wizard {
     const wchar_t *title;
-    const char *file; /* OpenWizard's caller, for the check that the window opened */
+    const char *file; // OpenWizard's caller, for the check that the window opened
     int line;
-    HANDLE answered, release, thread; /* answered: the window is made, or has begun to hang */
+    HANDLE answered, release, thread; // answered: the window is made, or has begun to hang
     HWND window;
     volatile LONG closedByDrvplant;
 };
@@ -22,7 +22,7 @@ static LRESULT CALLBACK WizardProc(HWND window, UINT message, WPARAM wParam, LPA
         DestroyWindow(window);
     } else if (message == WM_DESTROY) {
         PostQuitMessage(0);
-    } else if (message == kTestHangs) { /* a program that has stopped reading its messages */
+    } else if (message == kTestHangs) { // a program that has stopped reading its messages
         SetEvent(wizard->answered);
         WaitForSingleObject(wizard->release, INFINITE);
     } else {
@@ -35,7 +35,7 @@ static DWORD WINAPI RunWizard(void *context)
 {
     Wizard *wizard = (Wizard *)context;
     WNDCLASSW windowClass = {.lpfnWndProc = WizardProc, .lpszClassName = L"DrvplantSuiteWizard"};
-    RegisterClassW(&windowClass); /* fails harmlessly once registered */
+    RegisterClassW(&windowClass); // fails harmlessly once registered
     SetLastError(0xdeadbeef);
     wizard->window = CreateWindowExW(0, windowClass.lpszClassName, wizard->title,
                                      WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
