@@ -6,6 +6,8 @@
 #include <string.h>
 #include <strings.h>
 
+#include <algorithm>
+
 std::vector<std::string> PrintedLines(const World &w)
 {
     std::vector<size_t> starts;
@@ -71,18 +73,14 @@ static void CheckReports(const World &w, DWORD lastError, std::vector<std::strin
 // How the calls of op ended: made (attempted), and of those, succeeded.
 static size_t CallsMade(const World &w, Op op, bool succeededOnly = false)
 {
-    size_t made = 0;
-    for (const Call &call : w.journal)
-        made += call.op == op && (call.succeeded || !succeededOnly);
-    return made;
+    return (size_t)std::count_if(w.journal.begin(), w.journal.end(), [&](const Call &call) {
+        return call.op == op && (call.succeeded || !succeededOnly);
+    });
 }
 
 static bool Faulted(const World &w, Op op)
 {
-    for (const Fault &fault : w.faults)
-        if (fault.op == op)
-            return true;
-    return false;
+    return std::any_of(w.faults.begin(), w.faults.end(), [op](const Fault &fault) { return fault.op == op; });
 }
 
 std::string Unreleased(const World &w)

@@ -19,14 +19,6 @@ static bool DeviceCarries(const Device &device, const std::u16string &hardwareId
     return false;
 }
 
-static bool PresentDeviceCarries(const std::u16string &hardwareId)
-{
-    for (const Device &device : world->devices)
-        if (device.present && DeviceCarries(device, hardwareId))
-            return true;
-    return false;
-}
-
 namespace model {
 
 BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR infPath,
@@ -40,13 +32,14 @@ BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR infPat
         return Fail(ERROR_INVALID_PARAMETER);
     if (!IsFullPath(infPath) || world->files.count(infPath) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);
-    if (!PresentDeviceCarries(hardwareId))
+    auto carries = [&](const Device &device) { return device.present && DeviceCarries(device, hardwareId); };
+    if (!std::any_of(world->devices.begin(), world->devices.end(), carries))
         return Fail(ERROR_NO_SUCH_DEVINST);
     if (!PublisherTrusted((flags & INSTALLFLAG_NONINTERACTIVE) == 0))
         return FALSE;
     std::u16string published = Publish(infPath);
     for (Device &device : world->devices)
-        if (device.present && DeviceCarries(device, hardwareId))
+        if (carries(device))
             device.infPath = published.substr(published.rfind(u'\\') + 1);
     world->updates.push_back({hardwareId, infPath, flags});
     world->restartAsked = world->rebootRequired;

@@ -83,10 +83,8 @@ static bool InfValue(const std::string &text, const std::string &section, const 
 
 static bool CopyInUse(const std::u16string &name)
 {
-    for (const Device &device : world->devices)
-        if (!device.removed && SameFolded(device.infPath, name))
-            return true;
-    return false;
+    return std::any_of(world->devices.begin(), world->devices.end(),
+                       [&](const Device &device) { return !device.removed && SameFolded(device.infPath, name); });
 }
 
 namespace model {
@@ -187,12 +185,10 @@ BOOL SetupGetLineTextW(PINFCONTEXT context, HINF inf, LPCWSTR section, LPCWSTR k
     auto open = world->openInfs.find(inf);
     if (open == world->openInfs.end())
         return Fail(ERROR_INVALID_HANDLE);
-    std::string value, sectionName, keyName;
-    for (const WCHAR *at = section; *at; at++)
-        sectionName += (char)*at;
-    for (const WCHAR *at = key; *at; at++)
-        keyName += (char)*at;
-    if (!InfValue(world->files[open->second], sectionName, keyName, &value))
+    const std::u16string sectionName(section), keyName(key);
+    std::string value;
+    if (!InfValue(world->files[open->second], std::string(sectionName.begin(), sectionName.end()),
+                  std::string(keyName.begin(), keyName.end()), &value))
         return Fail(ERROR_LINE_NOT_FOUND);
     std::u16string wide = Widened(value);
     if (requiredSize)

@@ -14,6 +14,8 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+
 // Codes the host's subset of the API does not name.
 static const DWORD kPathNotFound = 3, kSharingViolation = 32, kLockViolation = 33,
                    kInvalidName = 123, kInvalidFlags = 1004;
@@ -162,10 +164,8 @@ static std::vector<size_t> CallsOf(const World &w, Op op)
 // The device that the call at journal position at was about: the one fetched last.
 static size_t DeviceOf(const World &w, size_t at)
 {
-    size_t fetched = 0;
-    for (size_t i = 0; i < at; i++)
-        fetched += w.journal[i].op == Op::SetupDiEnumDeviceInfo;
-    return fetched - 1;
+    return (size_t)std::count_if(w.journal.begin(), w.journal.begin() + (long)at,
+                                 [](const Call &call) { return call.op == Op::SetupDiEnumDeviceInfo; }) - 1;
 }
 
 template <class Scenario> struct Faulted {
@@ -336,12 +336,10 @@ INSTANTIATE_TEST_SUITE_P(Matrix, FaultMatrixTest, testing::ValuesIn(AllFaultedRu
 // An operation added to the table must be given the codes it fails with here.
 TEST(FaultMatrix, CoversEveryOperation)
 {
-    for (Op op : kAllOps) {
-        bool covered = false;
-        for (const FaultRow &row : kRows)
-            covered = covered || (row.op == op && !row.codes.empty());
-        EXPECT_TRUE(covered) << OpName(op) << " has no fault-matrix row";
-    }
+    for (Op op : kAllOps)
+        EXPECT_TRUE(std::any_of(std::begin(kRows), std::end(kRows),
+                                [op](const FaultRow &row) { return row.op == op && !row.codes.empty(); }))
+            << OpName(op) << " has no fault-matrix row";
 }
 
 // drvremove's runs: the removals of a package with a forced install and another version,
