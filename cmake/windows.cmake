@@ -6,7 +6,7 @@ target_compile_options(common PUBLIC
 # drvremove's logic is the larger, and the smallest code keeps it clear of the size guard
 # (drvplant's grows under -Oz). Set on its sources, whose options come after every target's.
 get_target_property(remover_sources remover SOURCES)
-set_source_files_properties(${remover_sources} PROPERTIES COMPILE_OPTIONS -Oz)
+set_source_files_properties(${remover_sources} common/native_exe.cpp PROPERTIES COMPILE_OPTIONS -Oz)
 # x64 and ARM64 code needs unwind data (.pdata, .xdata: about 1 KB) for a debugger or a
 # crash dump to walk its stack. x86 has none by its ABI.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86)

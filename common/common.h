@@ -1,5 +1,5 @@
-// What both programs use: the INF path beside the program, printing that leaves the last
-// error alone, and the failure report.
+// What both programs use: the handoff to the native exe, the INF path beside the program,
+// printing that leaves the last error alone, and the failure report.
 #pragma once
 
 #include "platform/platform.h"
@@ -20,3 +20,13 @@ void PrintKeepingLastError(const char *format, const char *first = "", const cha
 // Prints "<label> FAILURE: <system text>" for the last error, which it leaves as it was.
 // Always FALSE, so a failing caller can return it.
 BOOL ReportFailure(const char *label);
+
+// Equality in which the letters A to Z match a to z, and nothing else differs: no locale's
+// rules, so that the answer is the same under every one (Turkish dotted I included).
+BOOL SameIgnoringCase(const WCHAR *left, const WCHAR *right);
+
+// Where this exe runs emulated or as 32-bit on 64-bit Windows, which cannot install a
+// driver, it starts the native machine's exe of the same name from the release archive's
+// layout with this process's own command line, and waits for it: TRUE then, with its exit
+// status (failed where that could not be read). FALSE where this exe is to do the run.
+BOOL HandToNativeExe(int failed, int *status);

@@ -85,9 +85,11 @@ static int Install(const WCHAR *infPath, const char *hardwareId, const WCHAR *wi
 
 int InstallMain(int count, char **args, WCHAR **wideArgs)
 {
-    DismissWizard();
     WCHAR infPath[kInfPathSize];
     int status = kFailed;
+    if (HandToNativeExe(kFailed, &status))
+        return status;
+    DismissWizard();
     if (count != 3 || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {
         PrintKeepingLastError("%s", kUsage);
     } else if (!PathNamesSomething(infPath)) {

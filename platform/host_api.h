@@ -13,6 +13,8 @@
 
 typedef int BOOL;
 typedef unsigned char BYTE;
+typedef unsigned short WORD;
+typedef unsigned short USHORT;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef unsigned int UINT;
@@ -32,12 +34,14 @@ typedef ULONG_PTR *PDWORD_PTR;
 typedef BYTE *PBYTE;
 typedef DWORD *PDWORD;
 typedef BOOL *PBOOL;
+typedef BOOL *LPBOOL;
 typedef void *HANDLE;
 typedef void *HLOCAL;
 typedef void *HDEVINFO;
 typedef struct HWND__ *HWND;
 typedef struct HINSTANCE__ *HINSTANCE;
 typedef struct HWINSTA__ *HWINSTA;
+typedef struct HINSTANCE__ *HMODULE;
 typedef void *PVOID;
 typedef DWORD *LPDWORD;
 typedef void *LPVOID;
@@ -141,6 +145,42 @@ typedef struct _WIN32_FIND_DATAW {
     WCHAR cAlternateFileName[14];
 } WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
 
+typedef struct _SYSTEM_INFO {
+    WORD wProcessorArchitecture;
+    WORD wReserved;
+    DWORD dwPageSize;
+    LPVOID lpMinimumApplicationAddress;
+    LPVOID lpMaximumApplicationAddress;
+    ULONG_PTR dwActiveProcessorMask;
+    DWORD dwNumberOfProcessors;
+    DWORD dwProcessorType;
+    DWORD dwAllocationGranularity;
+    WORD wProcessorLevel;
+    WORD wProcessorRevision;
+} SYSTEM_INFO, *LPSYSTEM_INFO;
+
+typedef struct _STARTUPINFOW {
+    DWORD cb;
+    LPWSTR lpReserved;
+    LPWSTR lpDesktop;
+    LPWSTR lpTitle;
+    DWORD dwX, dwY, dwXSize, dwYSize, dwXCountChars, dwYCountChars, dwFillAttribute;
+    DWORD dwFlags;
+    WORD wShowWindow;
+    WORD cbReserved2;
+    LPBYTE lpReserved2;
+    HANDLE hStdInput;
+    HANDLE hStdOutput;
+    HANDLE hStdError;
+} STARTUPINFOW, *LPSTARTUPINFOW;
+
+typedef struct _PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+
 DWORD GetLastError(void);
 void SetLastError(DWORD code);
 HLOCAL LocalFree(HLOCAL block);
@@ -151,3 +191,8 @@ LPWSTR lstrcpynW(LPWSTR destination, LPCWSTR source, int length);
 LPWSTR lstrcatW(LPWSTR destination, LPCWSTR source);
 BOOL FindClose(HANDLE search);
 BOOL CloseHandle(HANDLE object);
+HANDLE GetCurrentProcess(void);
+LPWSTR GetCommandLineW(void);
+HANDLE GetStdHandle(DWORD which);
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD status);

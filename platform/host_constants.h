@@ -79,4 +79,18 @@
     X(DI_QUIETINSTALL, 0x00800000)             \
     X(INFINFO_INF_NAME_IS_ABSOLUTE, 2)         \
     X(INF_STYLE_WIN4, 0x00000002)              \
-    X(SUOI_FORCEDELETE, 0x00000001)
+    X(SUOI_FORCEDELETE, 0x00000001)            \
+    X(ERROR_PATH_NOT_FOUND, 3u)                \
+    X(IMAGE_FILE_MACHINE_UNKNOWN, 0)           \
+    X(IMAGE_FILE_MACHINE_I386, 0x014c)         \
+    X(IMAGE_FILE_MACHINE_AMD64, 0x8664)        \
+    X(IMAGE_FILE_MACHINE_ARM64, 0xAA64)        \
+    X(PROCESSOR_ARCHITECTURE_INTEL, 0)         \
+    X(PROCESSOR_ARCHITECTURE_AMD64, 9)         \
+    X(PROCESSOR_ARCHITECTURE_ARM64, 12)        \
+    X(STARTF_USESTDHANDLES, 0x00000100)        \
+    X(STD_INPUT_HANDLE, (DWORD)-10)            \
+    X(STD_OUTPUT_HANDLE, (DWORD)-11)           \
+    X(STD_ERROR_HANDLE, (DWORD)-12)            \
+    X(INFINITE, 0xFFFFFFFFu)                   \
+    X(CP_ACP, 0)

@@ -82,7 +82,13 @@
     X(advapi32, LONG, RegQueryValueExW, (LONG)GetLastError(),                                 \
       (HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size),    \
       (key, name, reserved, type, data, size))                                                \
-    X(advapi32, LONG, RegCloseKey, (LONG)GetLastError(), (HKEY key), (key))
+    X(advapi32, LONG, RegCloseKey, (LONG)GetLastError(), (HKEY key), (key))                   \
+    /* Found at run time, so that the x86 exe still starts on Windows without them: */      \
+    /* IsWow64Process2 came with Windows 10 1511, IsWow64Process with XP SP2. */              \
+    X(kernel32, BOOL, IsWow64Process2, FALSE,                                                 \
+      (HANDLE process, USHORT *processMachine, USHORT *nativeMachine),                        \
+      (process, processMachine, nativeMachine))                                               \
+    X(kernel32, BOOL, IsWow64Process, FALSE, (HANDLE process, PBOOL wow64), (process, wow64))
 
 // Imported from KERNEL32, which every process has.
 #define IMPORTED_OPERATIONS(X)                                                                \
@@ -104,7 +110,21 @@
       (path, access, share, security, disposition, flags, model))                             \
     X(kernel32, BOOL, ReadFile, FALSE,                                                        \
       (HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped),        \
-      (file, buffer, size, read, overlapped))
+      (file, buffer, size, read, overlapped))                                               \
+    X(kernel32, void, GetNativeSystemInfo, (void)0, (LPSYSTEM_INFO system), (system))         \
+    X(kernel32, DWORD, GetModuleFileNameW, 0, (HMODULE module, LPWSTR path, DWORD size),      \
+      (module, path, size))                                                                   \
+    X(kernel32, BOOL, CreateProcessW, FALSE,                                                  \
+      (LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES processSecurity,       \
+       LPSECURITY_ATTRIBUTES threadSecurity, BOOL inheritHandles, DWORD flags,               \
+       LPVOID environment, LPCWSTR currentFolder, LPSTARTUPINFOW startup,                    \
+       LPPROCESS_INFORMATION process),                                                        \
+      (application, commandLine, processSecurity, threadSecurity, inheritHandles, flags,     \
+       environment, currentFolder, startup, process))                                         \
+    X(kernel32, int, WideCharToMultiByte, 0,                                                  \
+      (UINT codePage, DWORD flags, LPCWSTR wide, int wideLength, LPSTR bytes, int size,      \
+       LPCSTR defaultCharacter, LPBOOL defaultUsed),                                          \
+      (codePage, flags, wide, wideLength, bytes, size, defaultCharacter, defaultUsed))
 
 // All of them, with msvcrt's printf, which the platform header names PrintOutput.
 #define PLATFORM_OPERATIONS(X) \

@@ -16,15 +16,34 @@
 // First: libstdc++'s wrappers, reached through the SDK headers on x64, switch MinGW's own
 // printf back on (about 29 KB) unless msvcrt's is already declared.
 #include <stdio.h>
+// Found at run time (operations.h): the SDK's importing declarations are set aside.
+#define IsWow64Process SdkIsWow64Process
+#define IsWow64Process2 SdkIsWow64Process2
 #include <windows.h>
 #include <setupapi.h>
 #include <newdev.h>
+#undef IsWow64Process
+#undef IsWow64Process2
+BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64);
+BOOL WINAPI IsWow64Process2(HANDLE process, USHORT *processMachine, USHORT *nativeMachine);
 // Windows 10 1703 and later; MinGW's headers do not declare it.
 BOOL WINAPI DiUninstallDriverW(HWND parent, LPCWSTR infPath, DWORD flags, PBOOL needReboot);
 // msvcrt's printf itself, handed the arguments as they are: some Wine builds read a
 // Windows va_list wrongly.
 #define PrintOutput printf
 #define WIDE(text) L##text
+// The machine this exe was built for.
+#if defined(__aarch64__)
+#define OWN_MACHINE IMAGE_FILE_MACHINE_ARM64
+#elif defined(__x86_64__)
+#define OWN_MACHINE IMAGE_FILE_MACHINE_AMD64
+#else
+#define OWN_MACHINE IMAGE_FILE_MACHINE_I386
+#endif
+inline USHORT OwnMachine(void)
+{
+    return OWN_MACHINE;
+}
 #else
 #include "host_api.h"
 #define AS_DECLARATION(dll, ret, name, failed, params, args) ret name params;
@@ -33,6 +52,7 @@ IMPORTED_OPERATIONS(AS_DECLARATION)
 #undef AS_DECLARATION
 int PrintOutput(const char *format, ...) __attribute__((format(printf, 1, 2)));
 #define WIDE(text) u##text
+USHORT OwnMachine(void);
 #endif
 // WIDE("text") is text in UTF-16 units, as WCHAR holds them on either side.
 

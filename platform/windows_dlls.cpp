@@ -1,4 +1,5 @@
-// The operations of USER32, SETUPAPI, newdev and ADVAPI32 that the programs call. The exe does
+// The operations of USER32, SETUPAPI, newdev and ADVAPI32 that the programs call, and
+// those of KERNEL32 that not every Windows has. The exe does
 // not import those DLLs: a DLL found beside an elevated exe would run with its rights.
 // Each one is loaded from the system folder when its first operation is called, and the
 // operation is taken from it with GetProcAddress. An operation that cannot be had fails
@@ -16,6 +17,7 @@ static Library user32 = {"user32.dll", NULL, 0};
 static Library setupapi = {"setupapi.dll", NULL, 0};
 static Library newdev = {"newdev.dll", NULL, 0};
 static Library advapi32 = {"advapi32.dll", NULL, 0};
+static Library kernel32 = {"kernel32.dll", NULL, 0};
 
 struct Entry {
     Library *library;

@@ -38,18 +38,6 @@ static BOOL ReadSwitches(int count, WCHAR **wideArgs, Switches *switches)
     return valid;
 }
 
-static WCHAR Folded(WCHAR unit)
-{
-    return unit >= 'a' && unit <= 'z' ? (WCHAR)(unit - 'a' + 'A') : unit;
-}
-
-BOOL SameIgnoringCase(const WCHAR *left, const WCHAR *right)
-{
-    for (; *left != 0 && Folded(*left) == Folded(*right); left++, right++)
-        ;
-    return Folded(*left) == Folded(*right);
-}
-
 BOOL IsCopyName(const WCHAR *name)
 {
     int digits = 0;
@@ -246,6 +234,8 @@ int RemoveMain(int count, char **args, WCHAR **wideArgs)
     WIN32_FIND_DATAW found;
     int status = kRemovalUsage;
     HANDLE search = INVALID_HANDLE_VALUE;
+    if (HandToNativeExe(ERROR_INVALID_FUNCTION, &status))
+        return status;
     // Nobody may be there to answer what SetupAPI would ask: it must fail instead.
     SetupSetNonInteractiveMode(TRUE);
     if (!ReadSwitches(count, wideArgs, &switches) || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {

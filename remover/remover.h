@@ -17,10 +17,6 @@ ProgramMain RemoveMain;
 // Units for a copy's name: "oem", up to eight digits, ".inf" and the terminator.
 enum { kCopyNameSize = 16 };
 
-// Equality in which the letters A to Z match a to z, and nothing else differs: no locale's
-// rules, so that the answer is the same under every one (Turkish dotted I included).
-BOOL SameIgnoringCase(const WCHAR *left, const WCHAR *right);
-
 // True for the names Windows gives the copies it publishes: oem<digits>.inf.
 BOOL IsCopyName(const WCHAR *name);
 

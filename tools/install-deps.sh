@@ -16,7 +16,8 @@ done
 if [ -n "$missing" ]; then
     # 32-bit Wine runs the x86 exe, 64-bit Wine the x64 one.
     dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-    as_root apt-get update -qq
+    # A mirror caught mid-sync fails one index; the install below says whether that mattered.
+    as_root apt-get update -qq || echo "apt-get update failed; installing from what it has" >&2
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 fi
 

@@ -47,6 +47,20 @@ inline World UsualMachine()
     return w;
 }
 
+// The release archive unpacked in C:\setup on 64-bit Windows, the x86 exe doing the run,
+// the x64 one beside it and dev.inf beside the x86 one.
+inline constexpr char kArchiveProgram[] = "C:\\setup\\x86\\drvplant.exe";
+inline constexpr char kNativeExe[] = "C:\\setup\\x64\\drvplant.exe";
+inline World ArchiveOnX64()
+{
+    World w = UsualMachine();
+    w.files = {{u"C:\\setup\\x86\\dev.inf", kDevInf}, {Widened(kNativeExe), "MZ"}};
+    w.nativeMachine = IMAGE_FILE_MACHINE_AMD64;
+    w.imagePath = Widened(kArchiveProgram);
+    w.startedStatus = 1;
+    return w;
+}
+
 inline constexpr char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
 inline constexpr char kSuccess[] = "Driver Installed successfully.\r\n";
 inline std::string SearchLine(const std::string &id) { return "Search for Device ID: [" + id + "]\r\n"; }

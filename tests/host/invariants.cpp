@@ -1,4 +1,5 @@
 #include "invariants.h"
+#include "rooms.h"
 #include "expected.h"
 #include "installer/installer.h"
 
@@ -92,9 +93,38 @@ std::string Unreleased(const World &w)
     if (CallsMade(w, Op::SetupDiGetClassDevsA, true) != CallsMade(w, Op::SetupDiDestroyDeviceInfoList) ||
         CallsMade(w, Op::SetupOpenInfFileW, true) != CallsMade(w, Op::SetupCloseInfFile) ||
         CallsMade(w, Op::SetupDiOpenDevRegKey, true) != CallsMade(w, Op::RegCloseKey) ||
-        w.openSearches != 0 || !w.openFiles.empty())
-        held += "a device set, file search, file, INF or key left open; ";
+        w.openSearches != 0 || !w.openFiles.empty() || !w.processHandles.empty())
+        held += "a device set, file search, file, INF, key or process left open; ";
     return held;
+}
+
+// A run handed to the native exe is that exe's alone: this one installs, removes, shows
+// and prints nothing, and ends with its status. It starts one exe, never itself, only
+// where it runs emulated, with the caller's command line and standard handles and its own
+// environment and current folder.
+static bool HandedOff(const World &w, int status, std::vector<std::string> *broken)
+{
+    if (CallsMade(w, Op::CreateProcessW) == 0)
+        return false;
+    auto require = [broken](bool holds, const char *what) {
+        if (!holds)
+            broken->push_back(what);
+    };
+    require(w.exeMachine != w.nativeMachine, "started another exe where this one is native");
+    if (w.started.empty())
+        return false;
+    const Started &s = w.started[0];
+    for (Op own : {Op::UpdateDriverForPlugAndPlayDevicesW, Op::SetupCopyOEMInfW, Op::MessageBoxA,
+                   Op::SetupUninstallOEMInfW, Op::DiUninstallDriverW, Op::SetupDiCallClassInstaller, Op::printf})
+        require(CallsMade(w, own) == 0, "an installing, removing, showing or printing call after the handoff");
+    require(status == (int)w.startedStatus, "a status other than the native exe's");
+    require(w.started.size() == 1 && !SameFolded(s.application, w.imagePath), "started itself, or more than once");
+    require(s.commandLine == w.commandLine, "a command line other than the caller's");
+    require(s.inheritHandles && (s.startupFlags & STARTF_USESTDHANDLES) != 0 && s.standardHandles[0] == GetStdHandle(STD_INPUT_HANDLE) &&
+                s.standardHandles[1] == GetStdHandle(STD_OUTPUT_HANDLE) && s.standardHandles[2] == GetStdHandle(STD_ERROR_HANDLE),
+            "standard handles other than the caller's");
+    require(!s.ownEnvironment && !s.ownFolder, "an environment or current folder other than the caller's");
+    return true;
 }
 
 std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError)
@@ -110,6 +140,8 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
         broken.push_back("asked the stand-in for what it does not model: " + what);
     if (!Unreleased(w).empty())
         broken.push_back(Unreleased(w));
+    if (HandedOff(w, status, &broken))
+        return broken;
     size_t updates = CallsMade(w, Op::UpdateDriverForPlugAndPlayDevicesW);
     size_t copies = CallsMade(w, Op::SetupCopyOEMInfW);
     bool forced = CallsMade(w, Op::UpdateDriverForPlugAndPlayDevicesW, true) != 0;
@@ -175,6 +207,8 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
         broken.push_back("asked the stand-in for what it does not model: " + what);
     if (!Unreleased(w).empty())
         broken.push_back(Unreleased(w));
+    if (HandedOff(w, status, &broken))
+        return broken;
     require(CallsMade(w, Op::MessageBoxA) + CallsMade(w, Op::FindWindowW) + CallsMade(w, Op::SendMessageTimeoutA) == 0 &&
                 w.prompts.empty(),
             "a box, prompt or window touched");

@@ -120,7 +120,7 @@ BOOL FindClose(HANDLE search)
 
 BOOL CloseHandle(HANDLE object)
 {
-    if (world->openFiles.erase(object) == 0)
+    if (!CloseProcessHandle(object) && world->openFiles.erase(object) == 0)
         return Fail(ERROR_INVALID_HANDLE);
     return TRUE;
 }

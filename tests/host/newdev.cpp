@@ -30,6 +30,8 @@ BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR infPat
         return Fail(ERROR_INVALID_FLAGS);
     if (hardwareId == NULL || infPath == NULL)
         return Fail(ERROR_INVALID_PARAMETER);
+    if (RunsEmulated())
+        return Fail(ERROR_IN_WOW64);
     if (!IsFullPath(infPath) || world->files.count(infPath) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);
     auto carries = [&](const Device &device) { return device.present && DeviceCarries(device, hardwareId); };
@@ -56,6 +58,8 @@ BOOL DiUninstallDriverW(HWND, LPCWSTR infPath, DWORD flags, PBOOL needReboot)
         return Fail(ERROR_PROC_NOT_FOUND);
     if (infPath == NULL || flags != 0)
         return Unmodelled("DiUninstallDriverW with flags"), FALSE;
+    if (RunsEmulated())
+        return Fail(ERROR_IN_WOW64);
     std::u16string path(infPath);
     if (!IsFullPath(path) || world->files.count(path) == 0)
         return Fail(ERROR_FILE_NOT_FOUND);

@@ -51,3 +51,10 @@ std::u16string Publish(const std::u16string &source);
 // The stored device that an element of the open set stands for, or NULL.
 Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device);
 bool IsOpenSet(HDEVINFO set);
+
+// A 32-bit process on 64-bit Windows, or an emulated one: Windows refuses it device
+// installation ("Device Installations on 64-Bit Systems"; the SDK's
+// UpdateDriverForPlugAndPlayDevices page names ERROR_IN_WOW64 since sdk-api #65).
+bool RunsEmulated(void);
+// Closes a handle of a started process or its thread; false for any other handle.
+bool CloseProcessHandle(HANDLE object);

@@ -123,6 +123,8 @@ BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_D
     auto scope = world->removalScopes.find(device->DevInst);
     if (function != DIF_REMOVE || (scope != world->removalScopes.end() && scope->second != DI_REMOVEDEVICE_GLOBAL))
         return Unmodelled("class installer functions other than a global DIF_REMOVE"), FALSE;
+    if (RunsEmulated())
+        return Fail(ERROR_IN_WOW64);
     // The WDK's DIF_REMOVE page: without DI_QUIETINSTALL a class installer may show UI.
     if ((world->installFlags[device->DevInst] & DI_QUIETINSTALL) == 0)
         world->prompts.push_back("a class installer's message");

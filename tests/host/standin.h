@@ -67,10 +67,23 @@ struct Update {
     DWORD flags;
 };
 
+// A process that the run started, as it was asked for.
+struct Started {
+    std::u16string application, commandLine;
+    bool inheritHandles, ownEnvironment, ownFolder; // the last two: asked for others than ours
+    DWORD startupFlags;
+    HANDLE standardHandles[3]; // input, output, error
+};
+
 // Where Windows keeps the OEM INFs that it publishes.
 inline const std::u16string kInfFolder = u"C:\\Windows\\inf\\";
 
 struct World {
+    // As IMAGE_FILE_MACHINE_*: the exe's own build, and the machine Windows runs on.
+    DWORD exeMachine = IMAGE_FILE_MACHINE_I386, nativeMachine = IMAGE_FILE_MACHINE_I386;
+    std::u16string imagePath = u"C:\\tools\\drvplant.exe"; // the running exe, as the loader has it
+    std::u16string commandLine; // as the process received it; when empty, args joined
+    DWORD startedStatus = 0;    // what a process that the run starts ends with
     std::vector<std::string> args; // as the ANSI conversion gives them
     // As the command line holds them; when empty, args with each byte taken as a character.
     std::vector<std::u16string> wideArgs;
@@ -135,6 +148,8 @@ struct World {
     int openKeys = 0;
     std::map<DWORD, DWORD> removalScopes; // set by SetupDiSetClassInstallParamsW, by device
     std::map<std::u16string, std::string> deleted; // files that an operation removed: bytes
+    std::vector<Started> started;
+    std::set<HANDLE> processHandles; // open handles of started processes and their threads
 };
 
 // Each byte taken as the character of that number, as an ANSI program's argument read

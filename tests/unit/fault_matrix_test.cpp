@@ -40,6 +40,9 @@ enum Consequence {
     kNoBox,          // the box does not appear; nothing else changes
     kNothingChanges, // the run does not look at what it returns
     kNotCalled,      // drvplant does not call it; drvremove's runs below do
+    kRunsItself,     // as if no native exe were there
+    kReportThenRunsItself, // the failure reported under the native exe's path; then as if
+                           // no native exe were there
 };
 
 struct FaultRow {
@@ -105,6 +108,22 @@ static const FaultRow kRows[] = {
      kNotCalled, ""},
     {Op::DiUninstallDriverW, {ERROR_ACCESS_DENIED, ERROR_PROC_NOT_FOUND, ERROR_MOD_NOT_FOUND, kInWow64},
      kNotCalled, ""},
+    // Before Windows 10 1511 the older pair tells the same machine.
+    {Op::IsWow64Process2, {ERROR_PROC_NOT_FOUND, ERROR_INVALID_PARAMETER}, kNothingChanges, ""},
+    {Op::IsWow64Process, {ERROR_PROC_NOT_FOUND, ERROR_INVALID_HANDLE}, kRunsItself, ""},
+    {Op::GetNativeSystemInfo, {ERROR_PROC_NOT_FOUND}, kRunsItself, ""},
+    {Op::GetModuleFileNameW, {ERROR_INSUFFICIENT_BUFFER, ERROR_NOT_ENOUGH_MEMORY}, kRunsItself, ""},
+    {Op::CreateProcessW, {ERROR_FILE_NOT_FOUND, kPathNotFound}, kRunsItself, ""},
+    {Op::CreateProcessW, {ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT, ERROR_NOT_ENOUGH_MEMORY},
+     kReportThenRunsItself, kNativeExe},
+    // Only after a failed start, which no clean run has.
+    {Op::WideCharToMultiByte, {ERROR_INSUFFICIENT_BUFFER}, kNotCalled, ""},
+};
+
+enum Machine {
+    kNative,
+    kX86OnX64,          // the x86 exe on 64-bit Windows, with the x64 exe beside it
+    kX86OnX64Windows7,  // the same where kernel32 has no IsWow64Process2
 };
 
 struct Scenario {
@@ -112,6 +131,7 @@ struct Scenario {
     const char *hardwareId;
     bool successKeepsLastError;
     bool copyFails = false; // then the box, where a pre-installation would have succeeded
+    Machine machine = kNative;
 };
 
 static const Scenario kScenarios[] = {
@@ -120,18 +140,22 @@ static const Scenario kScenarios[] = {
     {"pre_installed", "ROOT\\ABSENT", false},
     {"pre_installed_wine", "ROOT\\ABSENT", true},
     {"pre_installation_fails", "ROOT\\ABSENT", false, true},
+    {"handed_off", "ROOT\\SAMPLEDEV", false, false, kX86OnX64},
+    {"handed_off_windows_7", "ROOT\\SAMPLEDEV", false, false, kX86OnX64Windows7},
 };
 static const Fault kCopyFails = {Op::SetupCopyOEMInfW, 0, 0xE0000000};
 
 // The usual machine with a wizard open. A consequence changes one of these.
 static World ScenarioWorld(const Scenario &s)
 {
-    World w = UsualMachine();
-    w.args = {kProgram, "dev.inf", s.hardwareId};
+    World w = s.machine == kNative ? UsualMachine() : ArchiveOnX64();
+    w.args = {s.machine == kNative ? kProgram : kArchiveProgram, "dev.inf", s.hardwareId};
     w.windows = {kEnglishWizard};
     w.successKeepsLastError = s.successKeepsLastError;
     if (s.copyFails)
         w.faults = {kCopyFails};
+    if (s.machine == kX86OnX64Windows7)
+        w.faults.push_back({Op::IsWow64Process2, 0, ERROR_PROC_NOT_FOUND});
     return w;
 }
 
@@ -293,6 +317,12 @@ static Expected Expect(const FaultedRun &f, const Finished &clean)
         e.boxes = 0;
         break;
     case kNothingChanges:
+        break;
+    case kRunsItself:
+    case kReportThenRunsItself:
+        changed.files.erase(Widened(kNativeExe));
+        e = Observed(RunOn(changed));
+        e.out = report + e.out;
         break;
     case kNotCalled:
         ADD_FAILURE() << OpName(f.row->op) << " is called by drvplant: give it a consequence";
