@@ -37,7 +37,9 @@ static DWORD NativeMachine(void)
 // must not start itself again and again).
 static BOOL FindNativeExe(WCHAR *path)
 {
-    WCHAR own[kInfPathSize];
+    // Static, as the other buffers here: together they would need the stack probe, which
+    // has no unwind data.
+    static WCHAR own[kInfPathSize];
     int name = 0, folder = 0, separators = 0;
     DWORD machine = NativeMachine();
     const WCHAR *native = MachineFolder(machine);
@@ -63,7 +65,7 @@ static BOOL FindNativeExe(WCHAR *path)
 // "<path> FAILURE: <system text>", the path in the ANSI code page as every line is.
 static void ReportStartFailure(const WCHAR *path)
 {
-    char label[2 * kInfPathSize];
+    static char label[2 * kInfPathSize];
     if (!WideCharToMultiByte(CP_ACP, 0, path, -1, label, sizeof label, NULL, NULL))
         label[0] = '\0';
     ReportFailure(label);
