@@ -1,8 +1,9 @@
 // Feeds whole runs of either program arbitrary machines through the stand-in: device lists whose property
 // bytes and reported sizes are anything, faults of any code at any call, single- and
-// double-byte code pages, search IDs of any bytes, and now and then any command line
-// and open windows. Sanitizers catch what goes wrong in memory; the invariants that the
-// fault matrix judges its runs by catch what goes wrong in the run.
+// double-byte code pages, search IDs of any bytes, and now and then any command line,
+// open windows, and an exe on another machine than its Windows. Sanitizers catch what
+// goes wrong in memory; the invariants that the fault matrix judges its runs by catch
+// what goes wrong in the run.
 #include "installer/installer.h"
 #include "remover/remover.h"
 #include "tests/host/invariants.h"
@@ -113,8 +114,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         w.faults.push_back({data.PickValueInArray(kAllOps), data.ConsumeIntegralInRange(0u, 30u),
                             AnyCode(data)});
 
-    // Last, so that an input that ends early keeps the station a person sees.
+    // Last, so that an input that ends early keeps the station a person sees and an exe
+    // native to its Windows.
     w.stationVisible = !data.ConsumeBool();
+    static const DWORD kMachines[] = {IMAGE_FILE_MACHINE_I386, IMAGE_FILE_MACHINE_AMD64, IMAGE_FILE_MACHINE_ARM64};
+    static const char16_t *const kImages[] = {u"C:\\setup\\x86\\drvplant.exe", u"C:\\setup\\x64\\drvplant.exe",
+                                              u"C:\\setup\\arm64\\drvplant.exe", u"C:\\drvplant.exe"};
+    w.exeMachine = data.PickValueInArray(kMachines);
+    w.nativeMachine = data.PickValueInArray(kMachines);
+    w.imagePath = data.PickValueInArray(kImages);
+    for (const char16_t *image : kImages)
+        if (data.ConsumeBool())
+            w.files[image] = data.ConsumeBool() ? "MZ" : "not an image";
+    w.startedStatus = data.ConsumeIntegral<DWORD>();
 
     world = &w;
     int status = RunProgram(removal ? RemoveMain : InstallMain);
