@@ -107,7 +107,7 @@ for tree in real stub; do
     printf 'not a real driver' >"$stage/$tree/driver/mydev.sys"
     printf 'not a real catalog' >"$stage/$tree/driver/mydev.cat"
 done
-for exe in drvplant drvremove; do cp "$x64/tests/wine/exit_status.exe" "$stage/stub/driver/x64/$exe.exe"; done
+for exe in drvplant drvremove; do cp "$x64/tests/wine/recorder.exe" "$stage/stub/driver/x64/$exe.exe"; done
 build real with_force
 build stub cat
 [ "$(grep -l -- '/force' "$stage"/real/uninstall.cmd "$stage"/real/setup.nsi "$stage"/real/setup.iss "$stage"/real/setup.wxs | wc -l)" = 4 ] ||
