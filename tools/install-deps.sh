@@ -21,15 +21,6 @@ if [ -n "$missing" ]; then
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 fi
 
-# 32-bit Wine is a 32-bit Linux program. A kernel built without IA32 emulation cannot start
-# it (Exec format error, seen on machines of ours); qemu runs it there instead.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    binfmt=/proc/sys/fs/binfmt_misc
-    [ -f $binfmt/register ] || as_root mount -t binfmt_misc binfmt_misc $binfmt
-    [ -e $binfmt/qemu-i386 ] || printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
-        as_root tee $binfmt/register >/dev/null
-fi
-
 # Wine takes its ANSI code page from the locale it starts in: 1252, 936 and 932.
 for locale in en_US zh_CN ja_JP; do
     locale -a | grep -qx "$locale.utf8" || as_root localedef -i "$locale" -f UTF-8 "$locale.UTF-8"

@@ -1,5 +1,7 @@
 // Both programs on every machine: an emulated or 32-bit exe starts the native one of the
 // release archive and ends with its status; where that cannot be had, it does the run.
+// The x86 exe on x64 Windows, with and without IsWow64Process2 and with each failure on
+// the way, is the fault matrix's (its handed_off scenarios).
 #include "unit.h"
 
 #include "remover/remover.h"
@@ -18,7 +20,6 @@ struct HandoffCase {
     std::u16string image = u"x86\\drvplant.exe";   // under kSetup
     std::set<std::u16string> exes = {u"x64\\drvplant.exe"}; // under kSetup: images there
     std::u16string commandLine = u"";              // the caller's; the usual one when empty
-    std::vector<Fault> faults = {};
     DWORD startedStatus = 1;
     std::u16string started = u"x64\\drvplant.exe"; // under kSetup; empty: none
     std::string out = "";
@@ -27,26 +28,21 @@ struct HandoffCase {
 PRINTS_AS_NAME(HandoffCase)
 
 static const HandoffCase kHandoffCases[] = {
-    {.name = "x86_on_x64_starts_x64"},
     {.name = "x86_on_arm64_starts_arm64", .nativeMachine = IMAGE_FILE_MACHINE_ARM64,
      .exes = {u"x64\\drvplant.exe", u"arm64\\drvplant.exe"}, .started = u"arm64\\drvplant.exe"},
     // Emulated x64 cannot install either: only the native machine's exe counts.
     {.name = "x64_on_arm64_starts_arm64", .exeMachine = IMAGE_FILE_MACHINE_AMD64,
      .nativeMachine = IMAGE_FILE_MACHINE_ARM64, .image = u"x64\\drvplant.exe", .exes = {u"arm64\\drvplant.exe"},
      .started = u"arm64\\drvplant.exe"},
-    {.name = "x86_on_x64_before_windows_10_1511", .faults = {{Op::IsWow64Process2, 0, ERROR_PROC_NOT_FOUND}}},
     {.name = "renamed_copy_starts_its_namesake", .image = u"x86\\setup-driver.exe",
      .exes = {u"x64\\setup-driver.exe", u"x64\\drvplant.exe"}, .started = u"x64\\setup-driver.exe"},
     // Element 0 is the caller's, not the image's path: INF_File is found beside it.
     {.name = "callers_command_line_passed_unchanged",
      .commandLine = u"x86\\drvplant.exe  \"dev.inf\" ROOT\\SAMPLEDEV extra"},
-    {.name = "status_of_the_native_exe_returned", .startedStatus = 2, .status = 2},
     {.name = "x86_on_x86_runs_itself", .nativeMachine = IMAGE_FILE_MACHINE_I386, .started = u"",
      .out = kForcedLines + kSuccess, .status = 0},
     {.name = "x64_on_x64_runs_itself", .exeMachine = IMAGE_FILE_MACHINE_AMD64, .image = u"x64\\drvplant.exe",
      .exes = {u"x86\\drvplant.exe"}, .started = u"", .out = kForcedLines + kSuccess, .status = 0},
-    {.name = "without_native_exe_runs_itself", .exes = {}, .started = u"",
-     .out = kForcedLines + ReportLine(kForceLabel, ERROR_IN_WOW64), .status = 2},
     {.name = "without_native_folder_runs_itself", .exes = {u"arm64\\drvplant.exe"}, .started = u"",
      .out = kForcedLines + ReportLine(kForceLabel, ERROR_IN_WOW64), .status = 2},
     // An x86 build put in x64\ by mistake must not start itself again and again.
@@ -54,11 +50,6 @@ static const HandoffCase kHandoffCases[] = {
      .out = kForcedLines + ReportLine(kForceLabel, ERROR_IN_WOW64), .status = 2},
     {.name = "no_folder_above_runs_itself", .image = u"drvplant.exe", .started = u"",
      .out = kForcedLines + ReportLine(kForceLabel, ERROR_IN_WOW64), .status = 2},
-    {.name = "native_exe_that_cannot_start_reported", .faults = {{Op::CreateProcessW, 0, ERROR_ACCESS_DENIED}},
-     .started = u"",
-     .out = ReportLine("C:\\setup\\x64\\drvplant.exe", ERROR_ACCESS_DENIED) + kForcedLines +
-            ReportLine(kForceLabel, ERROR_IN_WOW64),
-     .status = 2},
     {.name = "removal_restart_status_returned", .main = RemoveMain, .image = u"x86\\drvremove.exe",
      .exes = {u"x64\\drvremove.exe"}, .startedStatus = 3010, .started = u"x64\\drvremove.exe", .status = 3010},
     {.name = "removal_failure_code_returned", .main = RemoveMain, .image = u"x86\\drvremove.exe",
@@ -89,7 +80,6 @@ TEST_P(HandoffTest, StartsTheNativeExeOrRunsItself)
     w.files[kInfFolder + u"oem3.inf"] = kDevInf;
     w.devices[1].infPath = u"oem3.inf";
     w.driverUninstallKnown = true;
-    w.faults = c.faults;
     w.startedStatus = c.startedStatus;
     WorldScope scope(w);
     SetLastError(kSentinel);
