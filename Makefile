@@ -61,6 +61,7 @@ unit:
 
 wine:
 	$(STEP) "Building the $(ARCH) exe and its Wine tests" $(LOGS)/$(ARCH).log tools/build.sh $(ARCH)
+	$(if $(filter x86,$(ARCH)),$(STEP) "Building the x64 exes for the handoff" $(LOGS)/x64.log tools/build.sh x64 handoff)
 	$(if $(filter arm64,$(ARCH)),$(STEP) "Making the arm64 Debian root with Wine (the first time only)" $(LOGS)/arm64-root.log tools/wine-root.sh arm64)
 	$(if $(filter 10,$(WINE)),$(STEP) "Making the Debian 13 root with Wine 10 (the first time only)" $(LOGS)/wine10-root.log tools/wine-root.sh wine10)
 	tests/wine/run.sh --wine $(WINE) build/$(ARCH) '$(CASE)'

@@ -10,6 +10,10 @@
 #define USAGE_LINE "usage: drvplant <INF_File> <Hardware_ID>\r\n"
 
 enum Landed { kNothing, kForced, kPreinstalled, kBox, kNotChecked };
+// Which exe forced the driver on, told by the registry view its install wrote: the native
+// machine's (on 64-bit Windows the x64 exe that the x86 one handed over to), or the x86
+// exe itself.
+enum Doer { kAnyExe, kNativeExe, kX86Exe };
 enum Wizards { kEnglishWizard = 1, kChineseWizard = 2 };
 
 // One run of drvplant and what it must do. A field left out takes its default.
@@ -29,6 +33,8 @@ typedef struct {
     const wchar_t *loadOrder;
     int wizards, closed; // windows open before the run; those it must close
     int hung; // the wizard's thread reads no messages
+    enum Doer doer;
+    const wchar_t *recorded; // the recorder is in x64\'s place and ends with this status
 } Case;
 
 // What c must print: the search's line, one for each hardware ID that the prefix holds in
@@ -71,7 +77,12 @@ static void RunCase(const Case *c)
     if (c->hung)
         HangWizard(english != NULL ? english : chinese);
 
+    if (c->recorded != NULL)
+        BeginRecording(c->recorded);
     RunStart(start, c->output, c->hidden, &run);
+    if (c->recorded != NULL)
+        EndRecording(start.commandLine != NULL ? start.commandLine : start.program,
+                     start.directory != NULL ? start.directory : SUITE);
 
     // A hung wizard may still take the message once it reads its queue again.
     int closed = (english != NULL && CloseWizard(english) ? kEnglishWizard : 0) |
@@ -86,9 +97,16 @@ static void RunCase(const Case *c)
     TearDownCase();
     // Wine's forced update places the INF among the OEM INFs too, so a forced run is told
     // apart by the install section's registry value alone.
-    HKEY key;
-    int forced = RegOpenKeyExA(HKEY_LOCAL_MACHINE, INSTALL_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS &&
-                 RegCloseKey(key) == ERROR_SUCCESS;
+    int in32 = InstalledInView(KEY_WOW64_32KEY), in64 = InstalledInView(KEY_WOW64_64KEY);
+    int forced = in32 || in64, wow64 = RunsAsWow64();
+    // On 32-bit Windows the two views are one, and the x86 exe the native one.
+    if (c->doer != kAnyExe)
+        check(c->doer == kNativeExe ? in64 && (!wow64 || !in32) : in32 && (!wow64 || !in64),
+              "installed into the 32-bit view: %d, the 64-bit view: %d", in32, in64);
+    // There the x86 exe runs itself where the recorder would have: what it does is the
+    // other cases' business.
+    if (c->recorded != NULL && !wow64)
+        return;
     int copied = FileHasBytes(Beside(INF_FOLDER_PATH, L"test.inf"), kInfBytes);
     if (c->landed != kNotChecked)
         check(forced == (c->landed == kForced), "forced install %s", forced ? "ran" : "did not run");
@@ -248,5 +266,32 @@ void JapaneseCases(const wchar_t *drvplant)
         {.name = "a_trail_byte_0x5c_is_no_separator", .program = JAPANESE,
          .commandLine = JAPANESE L" test.inf ROOT\\DRVPLANT_TEST", ELSEWHERE, FORCED},
     };
+    RunCases(drvplant, cases, COUNT(cases));
+}
+
+// The x86 exe of the release archive, as setups call it: on 64-bit Windows the x64 exe
+// beside it does the run, with the caller's command line, folder and output; on 32-bit
+// Windows (the group runs again as winxp) and without x64\ the x86 exe does it itself.
+void HandoffCases(const wchar_t *drvplant)
+{
+    const Case cases[] = {
+        {.name = "forced_by_full_path_from_another_folder", RUN(ARCHIVE L"\\x86", L"..\\test.inf ROOT\\DRVPLANT_TEST"),
+         ELSEWHERE, FORCED, .doer = kNativeExe},
+        {.name = "forced_by_bare_name_from_its_folder", .program = ARCHIVE L"\\x86\\drvplant.exe",
+         .commandLine = L"drvplant ..\\test.inf ROOT\\DRVPLANT_TEST", .directory = ARCHIVE L"\\x86", FORCED,
+         .doer = kNativeExe},
+        {.name = "pre_installed_from_another_folder",
+         RUN(ARCHIVE L"\\x86", L"..\\test.inf ROOT\\DRVPLANT_ABSENT"), ELSEWHERE, PRE_INSTALLED},
+        {.name = "usage_error", .program = ARCHIVE L"\\x86\\drvplant.exe", USAGE},
+        {.name = "without_x64_runs_itself", RUN(ALONE L"\\x86", L"..\\test.inf ROOT\\DRVPLANT_TEST"), ELSEWHERE,
+         FORCED, .doer = kX86Exe},
+        // Element 0 as the caller wrote it, blanks and quotes included.
+        {.name = "recorder_handed_the_callers_line", .program = RECORDED L"\\x86\\drvplant.exe",
+         .commandLine = L"\"C:\\recorded\\x86\\drvplant.exe\"  ..\\test.inf \"ROOT\\DRVPLANT_TEST\" more",
+         ELSEWHERE, .recorded = L"0", .tail = "recorder ran\r\n", .landed = kNothing},
+        {.name = "recorder_status_3010_comes_back", RUN(RECORDED L"\\x86", L"..\\test.inf ROOT\\DRVPLANT_TEST"),
+         .recorded = L"3010", .tail = "recorder ran\r\n", .status = 3010, .landed = kNothing},
+    };
+    PrepareArchive(drvplant);
     RunCases(drvplant, cases, COUNT(cases));
 }

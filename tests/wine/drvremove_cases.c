@@ -21,6 +21,7 @@ typedef struct {
     const char *tail; // the output when no copy is removed
     DWORD status;
     int planted; // Wine prefers DLLs beside the exes, as Windows does
+    const wchar_t *recorded; // the recorder is in x64\'s place and ends with this status
 } Removal;
 
 static void RunRemoval(const Removal *c)
@@ -40,7 +41,17 @@ static void RunRemoval(const Removal *c)
         check(run.status == 0 && copied, "drvplant: status %lu, copy %s", run.status, copied ? "made" : "not made");
     }
 
+    if (c->recorded != NULL)
+        BeginRecording(c->recorded);
     RunStart(c->remove, kOutputToFile, 0, &run);
+    if (c->recorded != NULL) {
+        EndRecording(c->remove.commandLine, c->remove.directory);
+        // On 32-bit Windows the x86 exe runs itself where the recorder would have.
+        if (!RunsAsWow64()) {
+            TearDownCase();
+            return;
+        }
+    }
     char expected[512] = "", name[MAX_PATH];
     if (copied && WideCharToMultiByte(CP_ACP, 0, copy, -1, name, sizeof name, NULL, NULL))
         lstrcatA(lstrcatA(lstrcatA(expected, "Removed "), name), "\r\n");
@@ -103,6 +114,29 @@ void RemovalCases(const wchar_t *drvplant)
          .planted = 1},
     };
     PrepareSuite(drvplant);
+    for (size_t i = 0; i < COUNT(cases); i++)
+        in_case(cases[i].name) RunRemoval(&cases[i]);
+}
+
+// drvremove as setups call it, from the release archive's x86\: on 64-bit Windows the x64
+// exe beside it does the run; on 32-bit Windows (as winxp) and without x64\ it does.
+#define ARCHIVE_PRE_INSTALLED(tree) PLANTING(tree L"\\x86", L"..\\test.inf ROOT\\DRVPLANT_ABSENT")
+
+void HandoffRemovalCases(const wchar_t *drvplant)
+{
+    static const Removal cases[] = {
+        {.name = "removal_by_full_path", ARCHIVE_PRE_INSTALLED(ARCHIVE),
+         REMOVING(ARCHIVE L"\\x86", L"..\\test.inf /force")},
+        {.name = "removal_by_bare_name_from_its_folder", ARCHIVE_PRE_INSTALLED(ARCHIVE),
+         .remove = {ARCHIVE L"\\x86\\drvremove.exe", L"drvremove ..\\test.inf /force", ARCHIVE L"\\x86"}},
+        {.name = "removal_usage_error", REMOVING(ARCHIVE L"\\x86", L"..\\test.inf /quiet"), BAD_USAGE},
+        {.name = "removal_without_x64_runs_itself", ARCHIVE_PRE_INSTALLED(ALONE),
+         REMOVING(ALONE L"\\x86", L"..\\test.inf /force")},
+        {.name = "removal_recorder_status_3010_comes_back", REMOVING(RECORDED L"\\x86", L"..\\test.inf /force"),
+         .recorded = L"3010", .tail = "recorder ran\r\n", .status = 3010},
+    };
+    PrepareSuite(drvplant);
+    PrepareArchive(drvplant);
     for (size_t i = 0; i < COUNT(cases); i++)
         in_case(cases[i].name) RunRemoval(&cases[i]);
 }

@@ -13,13 +13,15 @@ arch=$(basename "$build")
 # groups [VERSION]: "group locale program exe cases" for each group of groups.list that runs
 # again as VERSION (all of them without one), with its cases whose name contains CASE.
 groups() {
-    awk -v version="${1:-}" -v filter="$case" '
+    awk -v version="${1:-}" -v filter="$case" -v arch="$arch" '
         function done() { if (head != "" && cases != "") print head cases }
         /^#/ || NF == 0 { next }
         /^[^ ]/ {
             done()
-            again = " " $5 " " $6 " "
+            again = " "
+            for (i = 5; i <= NF; i++) again = again $i " "
             head = version == "" || index(again, " " version " ") ? $1 " " $2 " " $3 " " $4 : ""
+            if (index(again, " only-") && !index(again, " only-" arch " ")) head = ""
             cases = ""
             next
         }

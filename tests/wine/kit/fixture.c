@@ -228,6 +228,80 @@ void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
              "the suite's devices are not all present");
 }
 
+// name in the x64 build's folder, beside this one's: drvplant is <builds>\x86\drvplant.exe.
+static const wchar_t *X64Build(const wchar_t *drvplant, const wchar_t *name, wchar_t *path)
+{
+    wcscpy(path, drvplant);
+    *wcsrchr(path, L'\\') = L'\0';
+    wcscpy(wcsrchr(path, L'\\') + 1, L"x64\\");
+    return wcscat(path, name);
+}
+
+void PrepareArchiveAt(const wchar_t *drvplant, WHERE)
+{
+    static const wchar_t *const trees[] = {ARCHIVE, RECORDED, ALONE};
+    static const wchar_t *const exes[] = {L"drvplant.exe", L"drvremove.exe"};
+    wchar_t from[MAX_PATH], to[MAX_PATH];
+    for (size_t t = 0; t < COUNT(trees); t++) {
+        MakeFolders(Beside(trees[t], L"x86"));
+        WriteFileBytesAt(Beside(trees[t], L"test.inf"), kInfBytes, file, line);
+        for (size_t e = 0; e < COUNT(exes); e++) {
+            wcscpy(wcsrchr(wcscpy(from, drvplant), L'\\') + 1, exes[e]);
+            wcscat(wcscat(wcscpy(to, trees[t]), L"\\x86\\"), exes[e]);
+            CopyOrFailAt(from, to, file, line);
+            if (t == 2)
+                continue;
+            MakeFolders(wcscat(wcscpy(to, trees[t]), L"\\x64"));
+            CopyOrFailAt(X64Build(drvplant, t == 0 ? exes[e] : L"tests\\wine\\recorder.exe", from),
+                         wcscat(wcscat(to, L"\\"), exes[e]), file, line);
+        }
+    }
+}
+
+int RunsAsWow64(void)
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+int InstalledInView(REGSAM view)
+{
+    HKEY key;
+    LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, INSTALL_KEY, 0, KEY_READ | view, &key);
+    if (opened == ERROR_SUCCESS)
+        RegCloseKey(key);
+    return opened == ERROR_SUCCESS;
+}
+
+#define RECORD L"C:\\record.txt"
+
+void BeginRecording(const wchar_t *status)
+{
+    DeleteFileW(RECORD);
+    SetEnvironmentVariableW(L"RECORD_TO", RECORD);
+    SetEnvironmentVariableW(L"EXIT_STATUS", status);
+}
+
+void EndRecordingAt(const wchar_t *commandLine, const wchar_t *directory, WHERE)
+{
+    static Text expected, recorded;
+    char utf8[4096];
+    SetEnvironmentVariableW(L"RECORD_TO", NULL);
+    SetEnvironmentVariableW(L"EXIT_STATUS", NULL);
+    TextClear(&expected);
+    if (RunsAsWow64()) {
+        WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, utf8, sizeof utf8, NULL, NULL);
+        TextAppend(&expected, utf8);
+        TextAppend(&expected, "\r\n");
+        WideCharToMultiByte(CP_UTF8, 0, directory, -1, utf8, sizeof utf8, NULL, NULL);
+        TextAppend(&expected, utf8);
+        TextAppend(&expected, "\r\n");
+    }
+    ReadFileText(RECORD, &recorded);
+    CheckBytesAt(expected.bytes, recorded.bytes, "what the native exe was handed", file, line);
+    DeleteFileW(RECORD);
+}
+
 void RunStartAt(Start start, enum StandardOutput output, int hidden, RunOutcome *run, WHERE)
 {
     const wchar_t *program = start.program != NULL ? start.program : DRVPLANT;
@@ -257,7 +331,9 @@ void ForgetInstallsAt(WHERE)
     static const wchar_t kStore[] = L"C:\\windows\\system32\\driverstore\\filerepository";
     WIN32_FIND_DATAW found;
     wchar_t copy[MAX_PATH];
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, INSTALL_KEY);
+    // The x64 exe that an x86 one hands over to installs into the 64-bit view.
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, INSTALL_KEY, KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, INSTALL_KEY, KEY_WOW64_64KEY, 0);
     DeleteFileW(Beside(INF_FOLDER_PATH, L"test.inf"));
     while (FindPublishedCopy(copy))
         DeleteFileW(Beside(INF_FOLDER_PATH, copy));

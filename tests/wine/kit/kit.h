@@ -134,6 +134,26 @@ void SetUpCaseAt(const wchar_t *const *names, const wchar_t *setting, WHERE);
 void TearDownCaseAt(WHERE);
 #define TearDownCase() TearDownCaseAt(AT)
 
+// The release archive's layout: x86\ holds the build's exes, x64\ the x64 build's (from
+// its build folder beside this build's), test.inf sits above both. RECORDED has the
+// recorder in x64\'s places, ALONE x86\ alone.
+#define ARCHIVE L"C:\\archive"
+#define RECORDED L"C:\\recorded"
+#define ALONE L"C:\\alone"
+void PrepareArchiveAt(const wchar_t *drvplant, WHERE);
+#define PrepareArchive(drvplant) PrepareArchiveAt((drvplant), AT)
+// Whether the suite, an x86 program as the x86 exes are, runs on 64-bit Windows (WOW64).
+int RunsAsWow64(void);
+// Whether the suite's INF was installed into the registry view of view (KEY_WOW64_32KEY
+// or KEY_WOW64_64KEY): a 32-bit process writes the one, a 64-bit process the other.
+int InstalledInView(REGSAM view);
+// The recorder, where it runs, writes what it was handed to RECORD_TO and ends with status.
+// EndRecording checks that it was handed commandLine in directory (where the suite runs
+// as WOW64, so the x86 exe hands over) or that it never ran (on 32-bit Windows).
+void BeginRecording(const wchar_t *status);
+void EndRecordingAt(const wchar_t *commandLine, const wchar_t *directory, WHERE);
+#define EndRecording(...) EndRecordingAt(__VA_ARGS__, AT)
+
 void WriteFileBytesAt(const wchar_t *path, const char *bytes, WHERE);
 #define WriteFileBytes(...) WriteFileBytesAt(__VA_ARGS__, AT)
 int FileHasBytes(const wchar_t *path, const char *bytes);
