@@ -7,3 +7,22 @@ fresh_prefix() {
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     wineserver -k
 }
+# Debian's wine command starts every program through 32-bit Wine once wine32 is installed.
+# Where this kernel cannot start 32-bit programs (IA32 emulation off), Wine's own 64-bit
+# loader runs the 64-bit ones, and nothing 32-bit can run.
+runs_32_bit_programs() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# skips_32_bit_programs: true, saying so, where nothing 32-bit can run.
+skips_32_bit_programs() {
+    runs_32_bit_programs && return 1
+    echo "SKIP 32-bit programs: this kernel cannot start them (IA32 emulation is off)"
+}
+if ! runs_32_bit_programs; then
+    wine64_only=${TMPDIR:-/tmp}/drvplant-wine64
+    mkdir -p "$wine64_only"
+    for tool in wine wine-stable; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$wine64_only/$tool"
+        chmod +x "$wine64_only/$tool"
+    done
+    PATH="$wine64_only:$PATH"
+    export PATH WINELOADER=/usr/lib/wine/wine64
+fi

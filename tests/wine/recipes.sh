@@ -2,13 +2,15 @@
 # Runs the recipes of docs/recipes.md whose tools run here, as written, under 64-bit Wine:
 # the batch file, NSIS (makensis), Inno Setup (the compiler that make deps puts in
 # node_modules) and the MSI (wixl, then Wine's msiexec). Each recipe's setup is built from
-# two trees in the layout the recipes give:
+# two trees in the layout the recipes give, whose x86 exes every recipe calls:
 # - the exes of build directories $1 (x86), $2 (x64) and $3 (arm64), with /force added to
 #   the drvremove line, the only way Wine 8 shows a copy going (its SetupUninstallOEMInfW
 #   deletes nothing unless forced). Both halves run with no device (the INF must be
-#   pre-installed) and with the device present (the driver must be forced onto it);
-# - as written, with a stand-in in the x64 exes' place that ends with the status it is
-#   told: how each half takes every status the programs can end with.
+#   pre-installed) and with the device present (the driver must be forced onto it, by the
+#   x64 exe that the x86 one hands the run to: 64-bit Wine runs the x86 exe under WOW64);
+# - as written, with the recorder in the x64 exes' place that ends with the status it is
+#   told: how each half takes every status the programs can end with, and that the x86 exe
+#   handed the recorder the recipe's own command line.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 x86=$(cd "$1" && pwd)
@@ -24,7 +26,8 @@ infs="$WINEPREFIX/drive_c/windows/inf"
 installed="$WINEPREFIX/drive_c/installed"
 recipes='batch NSIS Inno MSI'
 failed=0
-fail() { echo "recipes: $*"; failed=1; }
+# printf, not echo: the messages hold Windows paths, whose \r an echo may take for a return.
+fail() { printf 'recipes: %s\n' "$*"; failed=1; }
 
 # The Nth (default first) fenced block of the given language after a heading of a file
 # (default docs/recipes.md).
@@ -39,6 +42,8 @@ for block in 1 2; do
     [ "$(recipe '## A batch file' bat $block "$root/README.md")" = "$(recipe '## A batch file' bat $block)" ] ||
         fail "the README's batch file (block $block) differs from the one in docs/recipes.md"
 done
+# Every recipe calls the x86 exes, and NSIS's and Inno Setup's setups are 32-bit programs.
+! skips_32_bit_programs || exit $failed
 
 # Runs a Windows command line through cmd and keeps what it printed in $out and the status
 # it ended with in $status, read on the Windows side: the Unix side sees only its low 8
@@ -77,7 +82,7 @@ build() { # <tree> <filter for the drvremove line>
     } >"$dir/setup.wxs"
     (cd "$dir" && makensis -V1 setup.nsi) || fail "$1: the NSIS recipe does not compile"
     (cd "$dir" && wine "$iscc" /Q setup.iss >/dev/null 2>&1) || fail "$1: the Inno Setup recipe does not compile"
-    (cd "$dir" && wixl -a x64 -D Arch=x64 -o setup.msi setup.wxs) || fail "$1: the MSI recipe does not compile"
+    (cd "$dir" && wixl -a x86 -o setup.msi setup.wxs) || fail "$1: the MSI recipe does not compile"
 }
 
 # One half of a recipe, from the setup built in tree $2; the setups install to C:\installed.
@@ -123,11 +128,16 @@ copy_name() {
         [ -f "$file" ] && cmp -s "$file" "$sample" && basename "$file"
     done | head -n 1
 }
-forced() { wine reg query 'HKLM\Software\drvplant-demo' /reg:64 >/dev/null 2>&1; }
+# The INF's AddReg entry, in the registry view (64 or 32) of the process that forced the
+# driver on. On a 64-bit prefix the 32-bit view of HKLM\Software is its Wow6432Node, so a
+# 64-bit process's entry is not seen there.
+landed_in() { wine reg query 'HKLM\Software\drvplant-demo' /reg:$1 >/dev/null 2>&1; }
+forced() { landed_in 64 || landed_in 32; }
 forget() {
     rm -f "$infs"/oem*.inf "$infs"/oem*.pnf
     printf '%s\r\n' "$decoy" >"$infs/mydev.inf"
     wine reg delete 'HKLM\Software\drvplant-demo' /f /reg:64 >/dev/null 2>&1
+    wine reg delete 'HKLM\Software\drvplant-demo' /f /reg:32 >/dev/null 2>&1
     rm -rf "$installed"
 }
 decoy_kept() { [ "$(tr -d '\r' <"$infs/mydev.inf")" = "$decoy" ]; }
@@ -146,16 +156,29 @@ for device in absent present; do
         [ "$status" = 0 ] || fail "$name, device $device: install status $status"
         if [ $device = present ]; then
             forced || fail "$name, device present: the driver was not forced on"
+            # The recipe called the x86 exe: only its handoff puts the entry in the 64-bit
+            # view alone.
+            landed_in 64 && ! landed_in 32 ||
+                fail "$name, device present: the driver was not forced on by the x64 exe"
         else
             forced && fail "$name, device absent: a driver was forced on"
         fi
         copy=$(copy_name)
         [ -n "$copy" ] || fail "$name, device $device: no oemN.inf holds the INF"
-        if forced; then how="forced on, from $copy"; else how="pre-installed as $copy"; fi
+        if landed_in 64 && ! landed_in 32; then
+            how="forced on by the x64 exe, from $copy"
+        elif forced; then
+            how="forced on, from $copy"
+        else
+            how="pre-installed as $copy"
+        fi
         if [ $name != batch ]; then
-            [ -f "$installed/driver/x64/drvplant.exe" ] && [ -f "$installed/driver/x64/drvremove.exe" ] &&
-                [ ! -e "$installed/driver/x86" ] && [ ! -e "$installed/driver/arm64" ] ||
-                fail "$name: not the x64 exes alone"
+            for arch in x86 x64 arm64; do
+                for exe in drvplant drvremove; do
+                    cmp -s "$installed/driver/$arch/$exe.exe" "$stage/real/driver/$arch/$exe.exe" ||
+                        fail "$name: driver\\$arch\\$exe.exe is not the $arch exe"
+                done
+            done
         fi
         half $name real uninstall
         [ "$status" = 0 ] || fail "$name, device $device: uninstall status $status"
@@ -166,11 +189,37 @@ for device in absent present; do
     done
 done
 
-# What each recipe ends with when drvplant or drvremove (the stand-in) ends with a status,
+# What each recipe ends with when drvplant or drvremove (the recorder) ends with a status,
 # and whether the setup's driver\ folder is then there (the batch file installs none).
 # Windows Installer ends a rolled-back run with 1603, Wine 8's msiexec with 1627. 3010 is a
 # success that wants a restart; 0xE000023D reads as -536870339 in cmd and must still count
 # as a failure.
+# The recipes call the real x86 exes, so the recorder runs only by their handoff. What it
+# records is the x86 exe's own command line, passed on: it must be the recipe's, with the
+# x86 exe as element 0.
+record="$stage/record.txt"
+export RECORD_TO='C:\recipes\record.txt'
+lower() { printf '%s' "$1" | tr 'A-Z' 'a-z'; }
+# Checks the record of recipe $1's run of program $2.
+handed() {
+    [ -f "$record" ] || { fail "$1, $2: the recorder did not run"; return; }
+    line=$(head -n 1 "$record" | tr -d '\r')
+    folder=$(sed -n 2p "$record" | tr -d '\r')
+    # Element 0, quoted or not, and the arguments after it.
+    case $line in
+    '"'*) zero=${line#?} && zero=${zero%%'"'*} && rest=${line#?"$zero"?} ;;
+    *) zero=${line%%[ 	]*} && rest=${line#"$zero"} ;;
+    esac
+    rest=$(printf '%s' "$rest" | sed 's/^[ 	]*//; s/[ 	]*$//')
+    if [ $1 = batch ]; then called='C:\recipes\stub'; else called='C:\installed'; fi
+    called="$called\\driver\\x86\\$2.exe"
+    if [ $2 = drvplant ]; then args='..\mydev.inf "USB\VID_1234&PID_5678"'; else args='..\mydev.inf'; fi
+    [ "$(lower "$zero")" = "$(lower "$called")" ] && [ "$rest" = "$args" ] ||
+        fail "$1, $2: the recorder was handed [$line], not the recipe's line to $called"
+    # Inno Setup's recipe names the folder it runs the exes in.
+    [ $1 != Inno ] || [ "$(lower "$folder")" = 'c:\installed\driver' ] ||
+        fail "$1, $2: the recorder ran in [$folder], not C:\\installed\\driver"
+}
 while read -r program given batch nsis inno msi; do
     if [ $program = drvplant ]; then which=install; else which=uninstall; fi
     seen=
@@ -185,7 +234,9 @@ while read -r program given batch nsis inno msi; do
             [ $which = install ] || { export EXIT_STATUS=0 && half $name stub install; }
         fi
         export EXIT_STATUS=$given
+        rm -f "$record"
         half $name stub $which
+        handed $name $program
         landed=
         if [ $name != batch ]; then
             if [ -d "$installed/driver" ]; then landed=kept; else landed=gone; fi
@@ -205,6 +256,6 @@ drvremove 3010 3010 3010:gone 0:gone 0:gone
 drvremove 0xE000023D -536870339 2:kept 1:kept 1627:kept
 drvremove 5 5 2:kept 1:kept 1627:kept
 EOF
-unset EXIT_STATUS
+unset EXIT_STATUS RECORD_TO
 wineserver -k
 exit $failed

@@ -11,9 +11,15 @@ use_root_wine() {
     wrappers="$2/$3-wine"
     mkdir -p "$wrappers"
     for tool in wine wineboot wineserver winepath; do
+        # As on this side: the root's 64-bit loader where 32-bit programs cannot start.
+        run=/usr/bin/$tool
+        runs_32_bit_programs || case $tool in
+        wine) run=/usr/lib/wine/wine64 ;;
+        wineboot | winepath) run="/usr/lib/wine/wine64 $tool.exe" ;;
+        esac
         cat >"$wrappers/$tool" <<WRAPPER
 #!/bin/sh
-exec chroot "$wine_root" /bin/sh -c 'cd "\$0" 2>/dev/null || cd /; exec env PATH=/usr/bin:/bin "\$@"' "\$PWD" /usr/bin/$tool "\$@"
+exec chroot "$wine_root" /bin/sh -c 'cd "\$0" 2>/dev/null || cd /; exec env PATH=/usr/bin:/bin "\$@"' "\$PWD" $run "\$@"
 WRAPPER
         chmod +x "$wrappers/$tool"
     done

@@ -30,6 +30,7 @@ groups() {
 }
 [ -n "$(groups)" ] || { echo "FAIL no case matches \"$case\""; exit 1; }
 . "$here/prefix.sh"
+[ "$arch" != x86 ] || ! skips_32_bit_programs || exit 0
 case $wine-$arch in
 8-arm64) root=arm64 prefixes=$build/wineprefix ;;
 8-*) root= prefixes=$build/wineprefix ;;
