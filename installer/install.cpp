@@ -64,7 +64,7 @@ static int Install(const WCHAR *infPath, const char *hardwareId, const WCHAR *wi
     }
     if (FindPresentDevice(hardwareId)) {
         if (UpdateDriverForPlugAndPlayDevicesW(NULL, wideId, infPath, updateFlags, &rebootRequired))
-            status = rebootRequired ? kInstalledRestartNeeded : kInstalled;
+            status = ForcedDevicesStatus(hardwareId, rebootRequired ? kInstalledRestartNeeded : kInstalled);
         else
             ReportFailure(kForceLabel);
     } else if (SetupCopyOEMInfW(infPath, NULL, SPOST_PATH, 0, NULL, 0, NULL, NULL)) {

@@ -15,6 +15,15 @@ ProgramMain InstallMain;
 // ended on.
 BOOL FindPresentDevice(const char *hardwareId);
 
+// Whether a device of the set reports hardwareId among its IDs, upper-cased; with print,
+// says so line by line and reports what could not be read.
+BOOL CarriesId(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId, BOOL print);
+
+// What the forced devices make of status, a forced install's: each present device that
+// carries hardwareId is looked at once Windows has no installation pending. One with a
+// problem fails the install with its line; one waiting for a restart asks for it.
+int ForcedDevicesStatus(const char *hardwareId, int status);
+
 // What failure reports call the operations that failed.
 inline constexpr char kListDevicesLabel[] = "GetClassDevs(All Present Devices)";
 inline constexpr char kNextDeviceLabel[] = "EnumDeviceInfo";

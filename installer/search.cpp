@@ -1,14 +1,16 @@
 #include "installer/installer.h"
 
-// Prints each ID as stored, upper-cases it in place and compares; stops at the first
-// empty string, at end, or at a match.
-static BOOL ListHoldsId(char *list, const char *end, const char *hardwareId)
+// Prints each ID as stored (with print), upper-cases it in place and compares; stops at
+// the first empty string, at end, or at a match.
+static BOOL ListHoldsId(char *list, const char *end, const char *hardwareId, BOOL print)
 {
     for (char *id = list; id < end && *id != '\0'; id += lstrlenA(id) + 1) {
-        PrintKeepingLastError("Compare device ID: [%s]\n", id);
+        if (print)
+            PrintKeepingLastError("Compare device ID: [%s]\n", id);
         CharUpperA(id);
         if (SameText(hardwareId, id)) {
-            PrintKeepingLastError("Found! [%s]\n", id);
+            if (print)
+                PrintKeepingLastError("Found! [%s]\n", id);
             return TRUE;
         }
     }
@@ -28,7 +30,7 @@ static BYTE *AllocateIdBlock(DWORD size)
 
 // A device whose IDs cannot be read (one unplugged during the walk, say) is reported and
 // passed over: it must not hide the devices after it.
-static BOOL CarriesId(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId)
+BOOL CarriesId(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId, BOOL print)
 {
     BOOL carries = FALSE;
     BYTE *ids = NULL;
@@ -50,8 +52,9 @@ static BOOL CarriesId(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwar
     if (read) {
         // Without data (ids still NULL) there is nothing to compare.
         carries = ids != NULL &&
-                  ListHoldsId((char *)ids, (char *)ids + (required < given ? required : given), hardwareId);
-    } else if (GetLastError() != ERROR_INVALID_DATA) { // a device without IDs is passed over
+                  ListHoldsId((char *)ids, (char *)ids + (required < given ? required : given), hardwareId,
+                              print);
+    } else if (print && GetLastError() != ERROR_INVALID_DATA) { // a device without IDs is passed over
         ReportFailure(kReadIdsLabel);
     }
     LocalFree(ids);
@@ -69,7 +72,7 @@ BOOL FindPresentDevice(const char *hardwareId)
     SP_DEVINFO_DATA device;
     device.cbSize = sizeof device;
     for (DWORD index = 0; !found && SetupDiEnumDeviceInfo(set, index, &device); index++)
-        found = CarriesId(set, &device, hardwareId);
+        found = CarriesId(set, &device, hardwareId, TRUE);
     // Wine leaves the sizing read's 122 behind a successful read; a match is a match.
     if (found)
         SetLastError(ERROR_SUCCESS);

@@ -93,4 +93,20 @@
     X(STD_OUTPUT_HANDLE, (DWORD)-11)           \
     X(STD_ERROR_HANDLE, (DWORD)-12)            \
     X(INFINITE, 0xFFFFFFFFu)                   \
+    X(WAIT_OBJECT_0, 0u)                       \
+    X(WAIT_TIMEOUT, 258u)                      \
+    X(WAIT_FAILED, 0xFFFFFFFFu)                \
+    X(CR_SUCCESS, 0u)                          \
+    X(CR_INVALID_POINTER, 0x03u)               \
+    X(CR_INVALID_FLAG, 0x04u)                  \
+    X(CR_INVALID_DEVNODE, 0x05u)               \
+    X(CR_NO_SUCH_DEVNODE, 0x0Du)               \
+    X(CR_FAILURE, 0x13u)                       \
+    X(DN_NEED_RESTART, 0x00000100u)            \
+    X(DN_HAS_PROBLEM, 0x00000400u)             \
+    X(DN_DRIVER_LOADED, 0x00000002u)           \
+    X(DN_STARTED, 0x00000008u)                 \
+    X(CM_PROB_NEED_RESTART, 14u)               \
+    X(CM_PROB_DISABLED, 22u)                   \
+    X(MAX_DEVICE_ID_LEN, 200)                  \
     X(CP_ACP, 0)

@@ -71,6 +71,15 @@
     X(setupapi, void, SetupCloseInfFile, (void)0, (HINF inf), (inf))                          \
     X(setupapi, BOOL, SetupUninstallOEMInfW, FALSE,                                           \
       (LPCWSTR name, DWORD flags, PVOID reserved), (name, flags, reserved))                   \
+    /* SETUPAPI has the configuration manager's calls too, on every Windows from XP. */     \
+    X(setupapi, DWORD, CMP_WaitNoPendingInstallEvents, WAIT_FAILED, (DWORD timeout), (timeout)) \
+    X(setupapi, BOOL, SetupDiGetDeviceInstanceIdA, FALSE,                                     \
+      (HDEVINFO set, PSP_DEVINFO_DATA device, PSTR id, DWORD size, PDWORD requiredSize),      \
+      (set, device, id, size, requiredSize))                                                  \
+    /* Answers its code instead of setting the last error. */                                \
+    X(setupapi, CONFIGRET, CM_Get_DevNode_Status, CR_FAILURE,                                 \
+      (PULONG status, PULONG problem, DEVINST device, ULONG flags),                           \
+      (status, problem, device, flags))                                                       \
     X(newdev, BOOL, UpdateDriverForPlugAndPlayDevicesW, FALSE,                                \
       (HWND parent, LPCWSTR hardwareId, LPCWSTR infPath, DWORD flags, PBOOL rebootRequired),  \
       (parent, hardwareId, infPath, flags, rebootRequired))                                   \

@@ -6,13 +6,14 @@
 #include "platform/operations.h"
 
 #ifdef _WIN32
-// USER32, SETUPAPI, newdev and ADVAPI32 are not imported: the exes are run elevated from folders
+// USER32, SETUPAPI (with its configuration manager), newdev and ADVAPI32 are not imported: the exes are run elevated from folders
 // that others can write to, so platform/ defines their functions itself and reaches the
 // real ones in DLLs it loads from the system folder alone. Declared without dllimport,
 // they bind to those definitions.
 #define _USER32_
 #define _SETUPAPI_
 #define _ADVAPI32_
+#define _CFGMGR32_
 // First: libstdc++'s wrappers, reached through the SDK headers on x64, switch MinGW's own
 // printf back on (about 29 KB) unless msvcrt's is already declared.
 #include <stdio.h>
@@ -22,6 +23,7 @@
 #include <windows.h>
 #include <setupapi.h>
 #include <newdev.h>
+#include <cfgmgr32.h>
 #undef IsWow64Process
 #undef IsWow64Process2
 BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64);

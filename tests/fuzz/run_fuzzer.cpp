@@ -107,6 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         device.present = data.ConsumeIntegralInRange(0, 7) != 0;
         if (data.ConsumeIntegralInRange(0, 3) == 0)
             device.claimedSize = AnySize(data, device.ids.size());
+        // How it is after a forced install: well, failing, waiting for a restart, disabled.
+        static const ULONG kProblems[] = {0, 10, CM_PROB_NEED_RESTART, CM_PROB_DISABLED, 52};
+        device.status = data.ConsumeIntegral<ULONG>() & (DN_HAS_PROBLEM | DN_NEED_RESTART | DN_STARTED);
+        device.problem = data.PickValueInArray(kProblems);
         w.devices.push_back(device);
     }
     size_t faults = data.ConsumeIntegralInRange(0, 3);
@@ -127,6 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         if (data.ConsumeBool())
             w.files[image] = data.ConsumeBool() ? "MZ" : "not an image";
     w.startedStatus = data.ConsumeIntegral<DWORD>();
+    w.installsPending = data.ConsumeBool();
 
     world = &w;
     int status = RunProgram(removal ? RemoveMain : InstallMain);

@@ -36,6 +36,15 @@ inline Device Ids(std::initializer_list<std::string> strings)
 
 inline const Device kNoIds = {false, ""};
 
+// A present device as the configuration manager sees it: its DN_* status, its problem.
+inline Device WithStatus(Device device, ULONG status, ULONG problem, std::string instanceId)
+{
+    device.status = status;
+    device.problem = problem;
+    device.instanceId = std::move(instanceId);
+    return device;
+}
+
 // The machine that every suite starts from, stating only what differs: both programs and
 // dev.inf in C:\tools, the current folder; two present devices, the second carrying the
 // sample ID in lower case, as Wine stores a root device's.

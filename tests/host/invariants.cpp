@@ -3,6 +3,7 @@
 #include "expected.h"
 #include "installer/installer.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 #include <strings.h>
@@ -127,6 +128,28 @@ static bool HandedOff(const World &w, int status, std::vector<std::string> *brok
     return true;
 }
 
+// What the present devices that a forced install looks at afterwards say: those that
+// carry the argument among their IDs, upper-cased, as the search compares them.
+struct Verdict {
+    bool fails = false, waits = false;
+};
+static Verdict DevicesVerdict(const World &w)
+{
+    Verdict v;
+    std::string wanted = w.args.size() > 2 ? w.args[2] : "";
+    for (const Device &d : w.devices) {
+        std::string ids = d.ids;
+        std::transform(ids.begin(), ids.end(), ids.begin(), [](char c) { return (char)toupper((unsigned char)c); });
+        if (!d.present || !d.hasIds || ("\0" + ids + "\0").find("\0" + wanted + "\0") == std::string::npos)
+            continue;
+        ULONG problem = (d.status & DN_HAS_PROBLEM) != 0 ? d.problem : 0;
+        bool waits = (d.status & DN_NEED_RESTART) != 0 || problem == CM_PROB_NEED_RESTART;
+        v.waits = v.waits || waits;
+        v.fails = v.fails || (!waits && problem != 0 && problem != CM_PROB_DISABLED);
+    }
+    return v;
+}
+
 std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError)
 {
     std::vector<std::string> broken;
@@ -146,9 +169,24 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
     size_t copies = CallsMade(w, Op::SetupCopyOEMInfW);
     bool forced = CallsMade(w, Op::UpdateDriverForPlugAndPlayDevicesW, true) != 0;
     bool installed = forced || CallsMade(w, Op::SetupCopyOEMInfW, true) != 0;
-    require(status == (!installed ? kFailed : forced && w.restartAsked ? kInstalledRestartNeeded : kInstalled),
-            "an exit status that is not 0 for an installation, 1 for a forced one that asked for a "
-            "restart, 2 for none");
+    // A device that cannot be looked at is passed over: it can only take a failure or a
+    // restart away, and in a run without faults every one is looked at.
+    Verdict devices = forced ? DevicesVerdict(w) : Verdict{};
+    bool unfaulted = w.faults.empty();
+    require(status == kFailed ? !installed || devices.fails
+            : status == kInstalledRestartNeeded ? forced && (w.restartAsked || devices.waits)
+                                                : installed && !(forced && w.restartAsked),
+            "an exit status that is not 0 for an installation, 1 for a forced one that asked for "
+            "a restart or whose device waits for one, 2 for none or a device with a problem");
+    require(!unfaulted || status == (!installed || devices.fails                ? kFailed
+                                     : forced && (w.restartAsked || devices.waits) ? kInstalledRestartNeeded
+                                                                                   : kInstalled),
+            "a device's problem or restart that a run without faults did not see");
+    require(!printed || (w.out.find(kSuccess) != std::string::npos) == (status != kFailed),
+            "the success line without an installation that stands, or one without it");
+    // The devices are looked at once Windows has finished with them, but not for ever.
+    require(CallsMade(w, Op::CMP_WaitNoPendingInstallEvents) == (forced ? 1u : 0u) && w.installWait != INFINITE,
+            "no bounded wait for the devices after a forced install, or one without it");
     require(updates + copies <= 1, "more than one installation");
     require(w.stationVisible || !stationAnswered || updates + copies == 0 || w.nonInteractive ||
                 Faulted(w, Op::SetupSetNonInteractiveMode),

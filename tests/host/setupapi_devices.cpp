@@ -162,4 +162,54 @@ BOOL SetupDiSetDeviceInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device, PSP_D
     return Succeed();
 }
 
+// The configuration manager's CM_WaitNoPendingInstallEvents page: a zero bound only tests,
+// INFINITE never elapses, any other bound returns WAIT_TIMEOUT once it elapses with
+// installations still pending.
+DWORD CMP_WaitNoPendingInstallEvents(DWORD timeout)
+{
+    if (!world->installsPending)
+        return WAIT_OBJECT_0;
+    world->installWait = timeout == INFINITE ? INFINITE : world->installWait + timeout;
+    return WAIT_TIMEOUT;
+}
+
+// The SDK's SetupDiGetDeviceInstanceId page: the ID with its terminator, or
+// ERROR_INSUFFICIENT_BUFFER and the size it needs.
+BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO set, PSP_DEVINFO_DATA device, PSTR id, DWORD size,
+                                 PDWORD requiredSize)
+{
+    const Device *stored = DeviceOf(set, device);
+    if (stored == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    std::string instance = stored->instanceId;
+    if (instance.empty())
+        instance = "ROOT\\UNKNOWN\\" + std::to_string(device->DevInst);
+    DWORD needed = (DWORD)instance.size() + 1;
+    if (requiredSize)
+        *requiredSize = needed;
+    if (id == NULL || size < needed)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    memcpy(id, instance.c_str(), needed);
+    return Succeed();
+}
+
+// The configuration manager's CM_Get_DevNode_Status page: no flags, both results wanted,
+// and a device that is there; the problem number means something with DN_HAS_PROBLEM.
+// It answers its code and leaves the last error alone.
+CONFIGRET CM_Get_DevNode_Status(PULONG status, PULONG problem, DEVINST device, ULONG flags)
+{
+    if (status == NULL || problem == NULL)
+        return CR_INVALID_POINTER;
+    if (flags != 0)
+        return CR_INVALID_FLAG;
+    if (device >= world->devices.size())
+        return CR_INVALID_DEVNODE;
+    const Device &stored = world->devices[device];
+    if (!stored.present)
+        return CR_NO_SUCH_DEVNODE;
+    *status = stored.status;
+    *problem = (stored.status & DN_HAS_PROBLEM) != 0 ? stored.problem : 0;
+    return CR_SUCCESS;
+}
+
 } // namespace model

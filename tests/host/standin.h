@@ -44,6 +44,10 @@ struct Device {
     bool present = true;
     std::u16string infPath = u""; // the published copy its driver came from, if any
     bool removed = false;          // by DIF_REMOVE
+    // What the configuration manager answers of it: DN_* flags and, with DN_HAS_PROBLEM,
+    // the problem's number (the Code that Device Manager shows).
+    ULONG status = DN_DRIVER_LOADED | DN_STARTED, problem = 0;
+    std::string instanceId = ""; // ROOT\UNKNOWN\<its index> when empty
 };
 
 struct Box {
@@ -107,6 +111,7 @@ struct World {
     std::vector<Fault> faults;
     bool successKeepsLastError = false; // Wine's way; Windows' SetupAPI clears it
     BOOL rebootRequired = FALSE;        // what a driver update answers
+    bool installsPending = false; // device installations that outlast any wait for them
     bool stationVisible = true; // false: a service's window station, which nobody sees
     std::u16string windowsFolder = u"C:\\Windows";
     std::u16string currentFolder = u"C:\\tools"; // the INF's, as a user who cds there has it
@@ -126,6 +131,7 @@ struct World {
     size_t delivered = 0;
     std::vector<std::u16string> closed; // titles sent WM_CLOSE
     DWORD waited = 0;                   // milliseconds spent waiting on windows
+    DWORD installWait = 0;              // on pending installations; INFINITE: for ever
     std::vector<std::u16string> searchedPaths;
     std::vector<Update> updates;       // made
     bool restartAsked = false;         // by an update that was made

@@ -8,6 +8,15 @@ static const std::string kAbsentWalk = SearchLine("ROOT\\ABSENT") + CompareLine(
 static const std::vector<std::string> kForcing = {kProgram, "dev.inf", "ROOT\\SAMPLEDEV"};
 static const std::vector<std::string> kPreInstalling = {kProgram, "dev.inf", "ROOT\\ABSENT"};
 static const Fault kCopyFails = {Op::SetupCopyOEMInfW, 0, 0xE0000000};
+static const std::string kSampleInstance = "ROOT\\SAMPLEDEV\\0000";
+
+// The usual devices, the sample one with this status and problem.
+static std::vector<Device> SampleDevice(ULONG status, ULONG problem)
+{
+    std::vector<Device> devices = UsualMachine().devices;
+    devices[1] = WithStatus(devices[1], status, problem, kSampleInstance);
+    return devices;
+}
 
 enum Installed { kNone, kForced, kCopied, kBoxShown };
 
@@ -31,6 +40,9 @@ struct InstallCase {
     std::vector<std::u16string> closed = {};
     DWORD flags = INSTALLFLAG_FORCE; // of a forced update
     size_t prompts = 0;              // Windows' own, answered by the person who sees them
+    std::vector<Device> devices = UsualMachine().devices;
+    bool installsPending = false;
+    DWORD installWait = 0; // how long the run waited for them
 };
 
 static World WorldFor(const InstallCase &c)
@@ -46,6 +58,8 @@ static World WorldFor(const InstallCase &c)
     w.rebootRequired = c.rebootRequired;
     w.stationVisible = c.stationVisible;
     w.publisherUntrusted = c.publisherUntrusted;
+    w.devices = c.devices;
+    w.installsPending = c.installsPending;
     return w;
 }
 
@@ -65,6 +79,35 @@ static const InstallCase kInstallCases[] = {
      .installed = kForced},
     {.name = "forced_and_a_restart_is_needed", .rebootRequired = TRUE,
      .out = kFoundWalk + kSuccess + "(Reboot Required)\r\n", .status = 1, .installed = kForced},
+    // How the forced devices are afterwards: a problem fails the install with its line, a
+    // restart is asked for, a device a person disabled stays so, other devices do not count.
+    {.name = "forced_device_refused_the_driver", .out = kFoundWalk + kSampleInstance + " FAILURE: Code 52\r\n",
+     .status = 2, .installed = kForced, .devices = SampleDevice(DN_HAS_PROBLEM, 52)},
+    {.name = "forced_device_waits_for_a_restart", .out = kFoundWalk + kSuccess + "(Reboot Required)\r\n",
+     .status = 1, .installed = kForced, .devices = SampleDevice(DN_HAS_PROBLEM, CM_PROB_NEED_RESTART)},
+    {.name = "forced_device_needs_a_restart", .out = kFoundWalk + kSuccess + "(Reboot Required)\r\n",
+     .status = 1, .installed = kForced, .devices = SampleDevice(DN_STARTED | DN_NEED_RESTART, 0)},
+    {.name = "forced_device_disabled", .out = kFoundWalk + kSuccess, .status = 0, .installed = kForced,
+     .devices = SampleDevice(DN_HAS_PROBLEM, CM_PROB_DISABLED)},
+    {.name = "forced_restart_asked_but_a_device_cannot_start", .rebootRequired = TRUE,
+     .out = kFoundWalk + kSampleInstance + " FAILURE: Code 10\r\n", .status = 2, .installed = kForced,
+     .devices = SampleDevice(DN_HAS_PROBLEM, 10)},
+    {.name = "forced_a_second_device_fails_the_first_disabled",
+     .out = kFoundWalk + "ROOT\\SAMPLEDEV\\0001 FAILURE: Code 28\r\n", .status = 2, .installed = kForced,
+     .devices = {UsualMachine().devices[0], SampleDevice(DN_HAS_PROBLEM, CM_PROB_DISABLED)[1],
+                 WithStatus(Ids({"ROOT\\SAMPLEDEV"}), DN_HAS_PROBLEM, 28, "ROOT\\SAMPLEDEV\\0001")}},
+    {.name = "forced_another_device_has_a_problem", .out = kFoundWalk + kSuccess, .status = 0,
+     .installed = kForced,
+     .devices = {WithStatus(Ids({"PCI\\VEN_8086"}), DN_HAS_PROBLEM, 43, "PCI\\0"), UsualMachine().devices[1]}},
+    {.name = "forced_device_without_its_instance_id",
+     .faults = {{Op::SetupDiGetDeviceInstanceIdA, 0, ERROR_INVALID_HANDLE}},
+     .out = kFoundWalk + "ROOT\\SAMPLEDEV FAILURE: Code 31\r\n", .status = 2, .installed = kForced,
+     .devices = SampleDevice(DN_HAS_PROBLEM, 31)},
+    {.name = "forced_device_status_unreadable", .faults = {{Op::CM_Get_DevNode_Status, 0, ERROR_SUCCESS}},
+     .out = kFoundWalk + kSuccess, .status = 0, .installed = kForced, .devices = SampleDevice(DN_HAS_PROBLEM, 10)},
+    {.name = "forced_installations_still_pending_after_the_wait",
+     .out = kFoundWalk + kSampleInstance + " FAILURE: Code 39\r\n", .status = 2, .installed = kForced,
+     .devices = SampleDevice(DN_HAS_PROBLEM, 39), .installsPending = true, .installWait = 60000},
     {.name = "forced_update_denied",
      .faults = {{Op::UpdateDriverForPlugAndPlayDevicesW, 0, ERROR_ACCESS_DENIED}},
      .out = kFoundWalk + ReportLine(kForceLabel, ERROR_ACCESS_DENIED), .status = 2},
@@ -159,6 +202,7 @@ TEST_P(InstallMainTest, PrintsInstallsAndEnds)
     EXPECT_EQ(c.out, w.out);
     EXPECT_EQ(c.closed, w.closed);
     EXPECT_EQ(c.prompts, w.prompts.size());
+    EXPECT_EQ(c.installWait, w.installWait);
     EXPECT_EQ(std::vector<std::string>{}, BrokenInvariants(w, status, GetLastError()));
     if (c.installed != kNone) {
         EXPECT_EQ(c.infPath, w.searchedPaths[0]) << "the INF path the existence test judged";

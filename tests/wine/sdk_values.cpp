@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <setupapi.h>
 #include <newdev.h>
+#include <cfgmgr32.h>
 
 #include "platform/host_constants.h"
 

@@ -2,6 +2,7 @@
 #include "kit.h"
 
 #include <setupapi.h>
+#include <cfgmgr32.h>
 #include <string.h>
 
 void CreatePresentDeviceAt(const char *hardwareIds, size_t size, const char *file, int line)
@@ -38,4 +39,22 @@ const char *PresentHardwareIds(void)
     ids[length] = '\0';
     SetupDiDestroyDeviceInfoList(set);
     return ids;
+}
+
+ULONG DeviceStatus(const char *hardwareId)
+{
+    ULONG status = 0, problem = 0;
+    HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    SP_DEVINFO_DATA device = {.cbSize = sizeof device};
+    for (DWORD index = 0; status == 0 && SetupDiEnumDeviceInfo(set, index, &device); index++) {
+        char list[4096] = "";
+        if (!SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_HARDWAREID, NULL, (BYTE *)list,
+                                               sizeof list - 2, NULL))
+            continue;
+        for (const char *id = list; *id; id += strlen(id) + 1)
+            if (strcmp(id, hardwareId) == 0 && CM_Get_DevNode_Status(&status, &problem, device.DevInst, 0) != CR_SUCCESS)
+                status = 0;
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return status;
 }

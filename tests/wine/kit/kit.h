@@ -25,7 +25,7 @@ void CheckBytesAt(const char *expected, const char *actual, const char *what, WH
 // `todo_gap(gap) check(...);`. Under a Wine that the gap table (gaps.c) names for gap the
 // check must fail, and counts as known; passing, it fails the run (the gap has closed).
 // Elsewhere it is an ordinary check. A case that met a gap prints "gap", never "ok".
-enum Gap { kNoGap, kGapRemovingPublishedCopy };
+enum Gap { kNoGap, kGapRemovingPublishedCopy, kGapDeviceStatus };
 int BeginGap(enum Gap gap);
 int EndGap(void);
 #define todo_gap(gap) for (int gapOpen = BeginGap(gap); gapOpen; gapOpen = EndGap())
@@ -69,6 +69,9 @@ void CreatePresentDeviceAt(const char *hardwareIds, size_t size, WHERE);
 // Every hardware ID of every present device in the order the system walks them, each
 // ending with a NUL and the list with one more.
 const char *PresentHardwareIds(void);
+// What the configuration manager says of the first present device with hardwareId: its
+// DN_* flags, 0 where none has it. Windows sets some for every present device.
+ULONG DeviceStatus(const char *hardwareId);
 
 // A window with this title on a thread of its own, which HangWizard stops reading messages
 // until CloseWizard; CloseWizard tells whether drvplant had sent it WM_CLOSE.
