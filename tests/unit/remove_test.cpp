@@ -10,7 +10,7 @@ static const std::string kOtherVendor =
     "[Version]\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\nProvider=Fabrikam\r\n";
 static const std::u16string kOem3 = kInfFolder + u"oem3.inf", kOem4 = kInfFolder + u"oem4.inf",
                             kOem7 = kInfFolder + u"oem7.inf";
-static const char kRemoveUsage[] = "usage: drvremove <INF_File> [/every-version] [/force]\r\n";
+static const char kRemoveUsage[] = "usage: drvremove <INF_File> [/every-version] [/force | /list]\r\n";
 static const Device kUsingOem3 = {true, MultiString({"ROOT\\SAMPLEDEV"}), std::nullopt, true, u"oem3.inf"};
 
 static std::string Removed(const char *name) { return std::string("Removed ") + name + "\r\n"; }

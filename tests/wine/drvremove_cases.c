@@ -10,7 +10,7 @@
 static const char kNextVersion[] = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"
                                    "ClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
                                    "Provider=drvplant suite\r\nDriverVer=01/07/2027,2.0.0.0\r\n";
-#define USAGE "usage: drvremove <INF_File> [/every-version] [/force]\r\n"
+#define USAGE "usage: drvremove <INF_File> [/every-version] [/force | /list]\r\n"
 
 typedef struct {
     const char *name;
