@@ -8,13 +8,17 @@ fresh_prefix() {
     wineserver -k
 }
 # Debian's wine command starts every program through 32-bit Wine once wine32 is installed.
-# Where this kernel cannot start 32-bit programs (IA32 emulation off), Wine's own 64-bit
-# loader runs the 64-bit ones, and nothing 32-bit can run.
-runs_32_bit_programs() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
-# skips_32_bit_programs: true, saying so, where nothing 32-bit can run.
+# Where this kernel cannot start 32-bit programs (IA32 emulation off), or starts them only
+# through qemu (a minute a program), Wine's own 64-bit loader runs the 64-bit ones, and
+# nothing 32-bit is run.
+runs_32_bit_programs() {
+    ! grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null &&
+        /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+# skips_32_bit_programs: true, saying so, where nothing 32-bit is run.
 skips_32_bit_programs() {
     runs_32_bit_programs && return 1
-    echo "SKIP 32-bit programs: this kernel cannot start them (IA32 emulation is off)"
+    echo "SKIP 32-bit programs: this kernel starts them only through qemu or not at all"
 }
 if ! runs_32_bit_programs; then
     wine64_only=${TMPDIR:-/tmp}/drvplant-wine64
