@@ -218,7 +218,7 @@ static void RunListing(const Listing *c)
     else
         check(expected.length > 0, "drvplant published no copy");
     RunStart(list, kOutputToFile, 0, &run);
-    check_bytes(expected.bytes, run.out.bytes, "output");
+    todo_gap(c->nextVersion ? kGapOriginalInfName : kNoGap) check_bytes(expected.bytes, run.out.bytes, "output");
     check(run.status == 0, "status %lu", run.status);
     ForgetInstalls();
     PublishedCopies(1, 1, &expected);

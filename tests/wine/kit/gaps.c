@@ -12,6 +12,10 @@ static const struct {
      "its SetupUninstallOEMInfW looks a driver package up by the name it is given, so for a "
      "published oemN.inf it fails with 2, forced or not; Windows finds the package behind the "
      "published name"},
+    {kGapOriginalInfName, "8.", "another version told by its original INF name",
+     "its SetupQueryInfOriginalFileInformationW answers the published copy's own name "
+     "(oemN.inf), so no published copy has test.inf's original name; Windows keeps the name "
+     "the INF had"},
 };
 
 const char *WineVersion(void)
