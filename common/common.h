@@ -15,7 +15,7 @@ BOOL ComposeInfPath(const WCHAR *program, const WCHAR *infFile, WCHAR *path);
 // printf of format with up to two strings, to standard output, leaving the last error
 // alone: a failed write (no standard output, a full disk) must not decide the run, since
 // answers and failure reports all travel in the last error.
-void PrintKeepingLastError(const char *format, const char *first = "", const char *second = "");
+void PrintKeepingLastError(const char *format, const char *first = NULL, const char *second = NULL);
 
 // Prints "<label> FAILURE: <system text>" for the last error, which it leaves as it was.
 // Always FALSE, so a failing caller can return it.

@@ -2,15 +2,13 @@
 
 #include <string.h>
 
-static const char kUsageLine[] = "usage: drvremove <INF_File> [/every-version] [/force]\n";
-static const WCHAR kEveryVersion[] = WIDE("/every-version");
-static const WCHAR kForce[] = WIDE("/force");
+static const char kUsageLine[] = "usage: drvremove <INF_File> [/every-version] [/force | /list]\n";
 static const WCHAR kInfSubfolder[] = WIDE("\\inf\\");
 static const char kCopiesLabel[] = "oem*.inf";
 
-struct Switches {
-    BOOL everyVersion, force;
-};
+// The switches after INF_File: a bit each, in the order of kSwitchNames.
+enum { kEveryVersion = 1, kForce = 2, kList = 4 };
+static const WCHAR *const kSwitchNames[] = {WIDE("/every-version"), WIDE("/force"), WIDE("/list")};
 
 // What the copies are compared with.
 struct Package {
@@ -21,21 +19,22 @@ struct Package {
     Identity identity;
 };
 
-// Everything after INF_File: each switch once, in any case. An empty INF_File names no
-// package, and would match every empty copy.
-static BOOL ReadSwitches(int count, WCHAR **wideArgs, Switches *switches)
+// Everything after INF_File: each switch once, in any case; a listing forces nothing, so
+// the two together are no valid run (and no run has more than two switches). An empty
+// INF_File names no package, and would match every empty copy.
+static BOOL ReadSwitches(int count, WCHAR **wideArgs, DWORD *switches)
 {
     BOOL valid = count >= 2 && count <= 4 && wideArgs[1][0] != 0;
-    switches->everyVersion = switches->force = FALSE;
+    *switches = 0;
     for (int i = 2; valid && i < count; i++) {
-        BOOL *seen = SameIgnoringCase(wideArgs[i], kEveryVersion) ? &switches->everyVersion
-                     : SameIgnoringCase(wideArgs[i], kForce)      ? &switches->force
-                                                                : NULL;
-        valid = seen != NULL && !*seen;
-        if (valid)
-            *seen = TRUE;
+        DWORD bit = 0;
+        for (int named = 0; named < 3; named++)
+            if (SameIgnoringCase(wideArgs[i], kSwitchNames[named]))
+                bit = 1u << named;
+        valid = bit != 0 && (*switches & bit) == 0;
+        *switches |= bit;
     }
-    return valid;
+    return valid && (*switches & (kForce | kList)) != (kForce | kList);
 }
 
 BOOL IsCopyName(const WCHAR *name)
@@ -87,7 +86,7 @@ static BOOL IsPackageCopy(const Package *package, const WCHAR *path, const WIN32
 // How the run has gone so far.
 struct Tally {
     DWORD firstFailure; // 0 while nothing failed
-    BOOL restart, matched;
+    BOOL restart;
 };
 
 // A failure that left no code still fails the run.
@@ -167,7 +166,8 @@ static BOOL CopiesFolder(WCHAR *folder)
     return TRUE;
 }
 
-static void RemoveCopies(const Package *package, BOOL force, Tally *tally)
+// Each copy found is taken out, or with /list only named.
+static void RemoveCopies(const Package *package, DWORD switches, Tally *tally)
 {
     WCHAR folder[MAX_PATH];
     WCHAR *list = NULL;
@@ -180,8 +180,9 @@ static void RemoveCopies(const Package *package, BOOL force, Tally *tally)
     for (int i = 0; i < count; i++) {
         const WCHAR *name = list + i * kCopyNameSize;
         NameAsLabel(name, label);
-        DWORD deviceFailure;
-        BOOL removed = RemoveCopy(folder, name, force, &tally->restart, &deviceFailure);
+        DWORD deviceFailure = ERROR_SUCCESS;
+        BOOL removed = (switches & kList) ||
+                       RemoveCopy(folder, name, (switches & kForce) != 0, &tally->restart, &deviceFailure);
         DWORD code = GetLastError();
         if (deviceFailure != ERROR_SUCCESS) {
             SetLastError(deviceFailure);
@@ -189,20 +190,25 @@ static void RemoveCopies(const Package *package, BOOL force, Tally *tally)
             SetLastError(code);
         }
         if (removed)
-            PrintKeepingLastError("Removed %s\n", label);
+            PrintKeepingLastError("%s %s\n", (switches & kList) ? "Found" : "Removed", label);
         else
             Failed(tally, label);
     }
-    tally->matched = count > 0;
+    // A listing says nothing when it found nothing: its output alone tells installed.
+    if (count == 0 && tally->firstFailure == 0 && !(switches & kList))
+        PrintKeepingLastError("Nothing to remove.\n");
     LocalFree(list);
 }
 
 // label names INF_File in its reports, as the caller wrote it.
 static int RemovePackage(const WCHAR *infPath, const WIN32_FIND_DATAW *found, const char *label,
-                         const Switches *switches)
+                         DWORD switches)
 {
-    Package package = {infPath, NULL, found->nFileSizeLow, FALSE, {}};
-    Tally tally = {0, FALSE, FALSE};
+    Package package; // identified and its identity are set below, before they are read
+    package.fileName = infPath;
+    package.bytes = NULL;
+    package.size = found->nFileSizeLow;
+    Tally tally = {0, FALSE};
     for (const WCHAR *at = infPath; *at != 0; at++)
         if (*at == '\\')
             package.fileName = at + 1;
@@ -212,14 +218,12 @@ static int RemovePackage(const WCHAR *infPath, const WIN32_FIND_DATAW *found, co
         Failed(&tally, label);
         return (int)tally.firstFailure;
     }
-    package.identified = switches->everyVersion && ReadIdentity(infPath, &package.identity);
+    package.identified = (switches & kEveryVersion) && ReadIdentity(infPath, &package.identity);
     // Without its identity no other version can be told; the exact copies still can.
-    if (switches->everyVersion && !package.identified)
+    if ((switches & kEveryVersion) && !package.identified)
         Failed(&tally, label);
-    RemoveCopies(&package, switches->force, &tally);
+    RemoveCopies(&package, switches, &tally);
     LocalFree(package.bytes);
-    if (!tally.matched && tally.firstFailure == 0)
-        PrintKeepingLastError("Nothing to remove.\n");
     if (tally.restart)
         PrintKeepingLastError("(Reboot Required)\n");
     return tally.firstFailure != 0 ? (int)tally.firstFailure
@@ -229,7 +233,7 @@ static int RemovePackage(const WCHAR *infPath, const WIN32_FIND_DATAW *found, co
 
 int RemoveMain(int count, char **args, WCHAR **wideArgs)
 {
-    Switches switches;
+    DWORD switches;
     WCHAR infPath[kInfPathSize];
     WIN32_FIND_DATAW found;
     int status = kRemovalUsage;
@@ -239,14 +243,13 @@ int RemoveMain(int count, char **args, WCHAR **wideArgs)
     // Nobody may be there to answer what SetupAPI would ask: it must fail instead.
     SetupSetNonInteractiveMode(TRUE);
     if (!ReadSwitches(count, wideArgs, &switches) || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {
-        PrintKeepingLastError("%s", kUsageLine);
+        PrintKeepingLastError(kUsageLine);
     } else if ((search = FindFirstFileW(infPath, &found)) == INVALID_HANDLE_VALUE) {
-        PrintKeepingLastError("  File not found.\n");
-        PrintKeepingLastError("%s", kUsageLine);
+        PrintKeepingLastError("  File not found.\n%s", kUsageLine);
         status = kRemovalInfNotFound;
     } else {
         FindClose(search);
-        status = RemovePackage(infPath, &found, args[1], &switches);
+        status = RemovePackage(infPath, &found, args[1], switches);
     }
     return status;
 }

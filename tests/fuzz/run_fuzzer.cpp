@@ -50,7 +50,7 @@ static DWORD AnySize(FuzzedDataProvider &data, size_t held)
 // devices installed from some of them, any switches.
 static void DescribeRemoval(FuzzedDataProvider &data, World &w)
 {
-    static const char *const kSwitches[] = {"/every-version", "/force", "/FORCE", "/x"};
+    static const char *const kSwitches[] = {"/every-version", "/force", "/FORCE", "/list", "/x"};
     const std::string kinds[] = {kDevInf, kDevInf + "DriverVer=2\r\n", "[Version]\r\nProvider=Other\r\n", ""};
     w.args = {kRemover, "dev.inf"};
     for (size_t i = data.ConsumeIntegralInRange(0, 3); i > 0; i--)

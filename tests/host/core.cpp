@@ -114,6 +114,7 @@ std::u16string Widened(const std::string &bytes)
 
 int RunProgram(ProgramMain *main)
 {
+    world->asStarted = std::make_shared<const World>(*world);
     std::vector<std::string> args = world->args;
     std::vector<std::u16string> wide = world->wideArgs;
     for (size_t i = wide.size(); i < args.size(); i++)

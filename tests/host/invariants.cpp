@@ -2,6 +2,7 @@
 #include "rooms.h"
 #include "expected.h"
 #include "installer/installer.h"
+#include "remover/remover.h"
 
 #include <ctype.h>
 #include <stdio.h>
@@ -231,6 +232,45 @@ static bool IsCopyPath(const World &w, const std::u16string &path)
            Widened(".inf") == std::u16string(name.substr(digits)); // as Windows names them
 }
 
+// The copy a line of a removal is about: its "Removed" line or its failure; empty for others.
+static std::string CopyOfLine(const std::string &line)
+{
+    if (line.compare(0, 8, "Removed ") == 0)
+        return line.substr(8, line.size() - 10);
+    size_t failure = line.find(" FAILURE: ");
+    return failure == std::string::npos ? "" : line.substr(0, failure);
+}
+
+// A listing ends with a "Found" line for each copy, in the order that a removal of the
+// machine it found, after the same lines, then takes them on.
+static void CheckListing(const World &w, std::vector<std::string> *broken)
+{
+    World removal = *w.asStarted;
+    for (size_t i = 2; i < removal.args.size(); i++)
+        if (strcasecmp(removal.args[i].c_str(), "/list") == 0) {
+            removal.args.erase(removal.args.begin() + (long)i);
+            if (removal.wideArgs.size() > i)
+                removal.wideArgs.erase(removal.wideArgs.begin() + (long)i);
+            break;
+        }
+    World *listed = world;
+    world = &removal;
+    RunProgram(RemoveMain);
+    world = listed;
+    std::vector<std::string> lines = PrintedLines(w), removalLines = PrintedLines(removal), found, taken;
+    size_t names = 0;
+    while (names < lines.size() && lines[names].compare(0, 6, "Found ") != 0)
+        names++;
+    for (size_t i = names; i < lines.size(); i++)
+        found.push_back(lines[i].compare(0, 6, "Found ") == 0 ? lines[i].substr(6, lines[i].size() - 8) : lines[i]);
+    for (size_t i = names; i < removalLines.size(); i++)
+        if (!CopyOfLine(removalLines[i]).empty() && (taken.empty() || taken.back() != CopyOfLine(removalLines[i])))
+            taken.push_back(CopyOfLine(removalLines[i]));
+    if (removalLines.size() < names || !std::equal(lines.begin(), lines.begin() + (long)names, removalLines.begin()) ||
+        found != taken)
+        broken->push_back("a listing that names other copies than a removal takes on");
+}
+
 std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD)
 {
     std::vector<std::string> broken;
@@ -263,6 +303,15 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
         announced++;
     require(announced <= w.deleted.size(), "a line for a copy that was not removed");
     require(status != 87 || w.deleted.empty(), "removed something after a usage error");
+    bool listing = std::any_of(w.args.begin() + std::min<size_t>(2, w.args.size()), w.args.end(),
+                               [](const std::string &arg) { return strcasecmp(arg.c_str(), "/list") == 0; });
+    if (listing) {
+        require(CallsMade(w, Op::SetupUninstallOEMInfW) + CallsMade(w, Op::DiUninstallDriverW) +
+                        CallsMade(w, Op::SetupDiCallClassInstaller) == 0 && w.deleted.empty(),
+                "a listing that removed, or tried to");
+        if (printed && status != 87 && w.asStarted)
+            CheckListing(w, &broken);
+    }
     require(w.nonInteractive || Faulted(w, Op::SetupSetNonInteractiveMode), "SetupAPI left free to ask");
     // With the system's text or, where that could not be had, the bare code. A failure
     // that left no code is reported with 0 and ends with ERROR_INVALID_FUNCTION.

@@ -94,7 +94,33 @@ static bool NameMatches(const char16_t *pattern, const char16_t *name)
     return NameMatches(pattern + 1, name + 1);
 }
 
-// The files that a search for pattern finds, by full path.
+// The 8.3 alias that NTFS gives a name that is no valid 8.3 name itself: up to six of its
+// letters, ~1, a dot and up to three of its extension's, upper-cased, with dots, blanks and
+// +,;=[] left out (the first alias of its kind: no folder here holds two). Empty for a valid
+// 8.3 name.
+static std::u16string ShortAlias(const std::u16string &name)
+{
+    static const std::u16string kLeftOut = u". +,;=[]";
+    size_t dot = name.rfind(u'.');
+    std::u16string base = name.substr(0, dot), extension = dot == std::u16string::npos ? u"" : name.substr(dot + 1);
+    if (!base.empty() && base.size() <= 8 && extension.size() <= 3 &&
+        (base + extension).find_first_of(kLeftOut) == std::u16string::npos)
+        return u"";
+    auto shortened = [](const std::u16string &part, size_t longest) {
+        std::u16string kept;
+        for (char16_t unit : part)
+            if (kLeftOut.find(unit) == std::u16string::npos && kept.size() < longest)
+                kept += unit >= u'a' && unit <= u'z' ? (char16_t)(unit - u'a' + u'A') : unit;
+        return kept;
+    };
+    std::u16string alias = shortened(base, 6) + u"~1";
+    return extension.empty() ? alias : alias + u"." + shortened(extension, 3);
+}
+
+// The files that a search for pattern finds, by full path. A name matches by itself or by
+// its 8.3 alias, as FindFirstFileW matches short names as well as long ones (its
+// documentation, https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-findfirstfilew):
+// "oem*.inf" also finds oem3.info, through OEM3~1.INF.
 std::vector<std::u16string> FilesMatching(const std::u16string &pattern)
 {
     std::vector<std::u16string> found;
@@ -102,8 +128,10 @@ std::vector<std::u16string> FilesMatching(const std::u16string &pattern)
     for (const auto &file : world->files) {
         const std::u16string &path = file.first;
         size_t fileSlash = path.rfind(u'\\') + 1;
+        std::u16string alias = ShortAlias(path.substr(fileSlash));
         if (fileSlash == slash && NameMatches(pattern.substr(0, slash).c_str(), path.substr(0, slash).c_str()) &&
-            NameMatches(pattern.c_str() + slash, path.c_str() + slash))
+            (NameMatches(pattern.c_str() + slash, path.c_str() + slash) ||
+             (!alias.empty() && NameMatches(pattern.c_str() + slash, alias.c_str()))))
             found.push_back(path);
     }
     return found;
@@ -140,6 +168,11 @@ static void GiveFound(LPWIN32_FIND_DATAW found)
     world->found.erase(world->found.begin());
     memset(found, 0, sizeof *found);
     found->nFileSizeLow = (DWORD)world->files[path].size();
+    auto growth = world->growOnceListed.find(path);
+    if (growth != world->growOnceListed.end()) {
+        world->files[path] += growth->second;
+        world->growOnceListed.erase(growth);
+    }
     lstrcpynW(found->cFileName, path.c_str() + (path.rfind(u'\\') + 1), MAX_PATH);
 }
 

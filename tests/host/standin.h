@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -123,6 +124,8 @@ struct World {
     bool removedLeaveTheSet = false;          // Wine's DIF_REMOVE; Windows keeps the element
     std::map<std::u16string, std::u16string> originalNames; // published copy: its name before
     std::set<std::u16string> unreadable;      // paths that cannot be opened (access denied)
+    // What files gain once a search has listed them, as when another process writes them.
+    std::map<std::u16string, std::string> growOnceListed;
     // CharUpperA calls (1-based; 0: every one) that find nothing to change in their string.
     std::set<unsigned> upperCaseSkipped;
 
@@ -156,6 +159,7 @@ struct World {
     std::map<std::u16string, std::string> deleted; // files that an operation removed: bytes
     std::vector<Started> started;
     std::set<HANDLE> processHandles; // open handles of started processes and their threads
+    std::shared_ptr<const World> asStarted; // the world as the last run found it
 };
 
 // Each byte taken as the character of that number, as an ANSI program's argument read

@@ -10,10 +10,13 @@ static const std::string kOtherVendor =
     "[Version]\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\nProvider=Fabrikam\r\n";
 static const std::u16string kOem3 = kInfFolder + u"oem3.inf", kOem4 = kInfFolder + u"oem4.inf",
                             kOem7 = kInfFolder + u"oem7.inf";
-static const char kRemoveUsage[] = "usage: drvremove <INF_File> [/every-version] [/force]\r\n";
+static const char kRemoveUsage[] = "usage: drvremove <INF_File> [/every-version] [/force | /list]\r\n";
 static const Device kUsingOem3 = {true, MultiString({"ROOT\\SAMPLEDEV"}), std::nullopt, true, u"oem3.inf"};
 
 static std::string Removed(const char *name) { return std::string("Removed ") + name + "\r\n"; }
+static std::string Found(const char *name) { return std::string("Found ") + name + "\r\n"; }
+// A Windows folder of length units: up to 239 leave room for a copy's name in its inf folder.
+static std::u16string WindowsFolderOf(size_t length) { return u"C:\\" + std::u16string(length - 3, u'w'); }
 
 struct RemoveCase {
     const char *name;
@@ -24,6 +27,8 @@ struct RemoveCase {
     std::map<std::u16string, std::u16string> originalNames = {};
     std::vector<Device> devices = {};
     std::set<std::u16string> unreadable = {};
+    std::map<std::u16string, std::string> growOnceListed = {};
+    std::u16string windowsFolder = u"C:\\Windows";
     bool driverUninstallKnown = false;
     bool packageHeldBySystem = false;
     bool removalNeedsRestart = false;
@@ -40,11 +45,15 @@ static const RemoveCase kRemoveCases[] = {
     {.name = "pre_installed_copy_removed", .out = Removed("oem3.inf")},
     {.name = "nothing_to_remove", .copies = {{kOem4, kOtherVendor}}, .out = "Nothing to remove.\r\n"},
     // The system's own INFs, and files of the same bytes under other names, are never ours.
+    // oem3.info is found by "oem*.inf" through its 8.3 alias OEM3~1.INF; nine digits are
+    // more than Windows gives.
     {.name = "only_oem_digits_inf_names",
      .copies = {{kInfFolder + u"dev.inf", kDevInf}, {kInfFolder + u"oemx.inf", kDevInf},
-                {kInfFolder + u"oem3.inf.bak", kDevInf}, {u"C:\\tools\\oem3.inf", kDevInf}},
+                {kInfFolder + u"oem3.inf.bak", kDevInf}, {u"C:\\tools\\oem3.inf", kDevInf},
+                {kInfFolder + u"oem3.info", kDevInf}, {kInfFolder + u"oem123456789.inf", kDevInf}},
      .out = "Nothing to remove.\r\n",
-     .left = {kInfFolder + u"dev.inf", kInfFolder + u"oemx.inf", kInfFolder + u"oem3.inf.bak"}},
+     .left = {kInfFolder + u"dev.inf", kInfFolder + u"oemx.inf", kInfFolder + u"oem3.inf.bak",
+              kInfFolder + u"oem3.info", kInfFolder + u"oem123456789.inf"}},
     {.name = "every_copy_of_the_same_bytes", .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
      .out = Removed("oem3.inf") + Removed("oem7.inf"), .left = {}},
     {.name = "forced_install_removed_with_its_device", .devices = {kUsingOem3},
@@ -77,6 +86,13 @@ static const RemoveCase kRemoveCases[] = {
     {.name = "unreadable_copy_kept", .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
      .unreadable = {kOem3}, .out = ReportLine("oem3.inf", ERROR_ACCESS_DENIED) + Removed("oem7.inf"),
      .status = 5, .left = {kOem3}},
+    {.name = "copy_grown_while_read_kept", .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
+     .growOnceListed = {{kOem3, "X"}}, .out = ReportLine("oem3.inf", ERROR_INVALID_DATA) + Removed("oem7.inf"),
+     .status = 13, .left = {kOem3}},
+    // What was found before the search failed is still taken.
+    {.name = "listing_fails_part_way", .copies = {{kOem3, kDevInf}, {kOem4, kOtherVendor}, {kOem7, kDevInf}},
+     .faults = {{Op::FindNextFileW, 1, ERROR_ACCESS_DENIED}},
+     .out = ReportLine("oem*.inf", ERROR_ACCESS_DENIED) + Removed("oem3.inf"), .status = 5, .left = {kOem4, kOem7}},
     {.name = "inf_unreadable", .unreadable = {kInfPath},
      .out = ReportLine("dev.inf", ERROR_ACCESS_DENIED), .status = 5, .left = {kOem3, kOem4}},
     {.name = "other_versions_left_without_the_switch",
@@ -123,6 +139,32 @@ static const RemoveCase kRemoveCases[] = {
     {.name = "forced_past_a_device_that_stays", .switches = {"/force"}, .devices = {kUsingOem3},
      .faults = {{Op::SetupDiCallClassInstaller, 0, 0xE0000232}},
      .out = HexReportLine("oem3.inf", 0xE0000232) + Removed("oem3.inf"), .status = (int)0xE0000232},
+    // /list: the copies a removal would take, named and left; its devices too.
+    {.name = "list_names_the_copies", .switches = {"/list"},
+     .copies = {{kOem3, kDevInf}, {kOem4, kOtherVendor}, {kOem7, kDevInf}}, .devices = {kUsingOem3},
+     .out = Found("oem3.inf") + Found("oem7.inf"), .left = {kOem3, kOem4, kOem7}},
+    {.name = "list_every_version", .switches = {"/LIST", "/every-version"},
+     .copies = {{kOem3, kDevInf}, {kOem4, kNextVersion}, {kOem7, kOtherVendor}},
+     .originalNames = {{kOem4, u"DEV.INF"}, {kOem7, u"dev.inf"}}, .out = Found("oem3.inf") + Found("oem4.inf"),
+     .left = {kOem3, kOem4, kOem7}},
+    {.name = "list_nothing_says_nothing", .switches = {"/list"}, .copies = {{kOem4, kOtherVendor}}, .out = ""},
+    {.name = "list_with_force", .switches = {"/list", "/force"}, .out = kRemoveUsage, .status = 87,
+     .left = {kOem3, kOem4}},
+    {.name = "list_past_an_unreadable_copy", .switches = {"/list"}, .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
+     .unreadable = {kOem3}, .out = ReportLine("oem3.inf", ERROR_ACCESS_DENIED) + Found("oem7.inf"), .status = 5,
+     .left = {kOem3, kOem7}},
+    {.name = "list_fails_part_way", .switches = {"/list"},
+     .copies = {{kOem3, kDevInf}, {kOem4, kOtherVendor}, {kOem7, kDevInf}},
+     .faults = {{Op::FindNextFileW, 1, ERROR_ACCESS_DENIED}},
+     .out = ReportLine("oem*.inf", ERROR_ACCESS_DENIED) + Found("oem3.inf"), .status = 5,
+     .left = {kOem3, kOem4, kOem7}},
+    // Refused before anything is listed where a copy's path would not fit; found where it just does.
+    {.name = "windows_folder_leaving_no_room", .switches = {"/list"}, .windowsFolder = WindowsFolderOf(240),
+     .out = ReportLine("GetSystemWindowsDirectory", ERROR_INSUFFICIENT_BUFFER), .status = 122,
+     .left = {kOem3, kOem4}},
+    {.name = "windows_folder_with_just_room", .switches = {"/list"},
+     .copies = {{WindowsFolderOf(239) + u"\\inf\\oem12345678.inf", kDevInf}}, .windowsFolder = WindowsFolderOf(239),
+     .out = Found("oem12345678.inf"), .left = {}},
 };
 
 class RemoveMainTest : public testing::TestWithParam<RemoveCase> {};
@@ -138,6 +180,8 @@ TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
     w.originalNames = c.originalNames;
     w.devices = c.devices;
     w.unreadable = c.unreadable;
+    w.growOnceListed = c.growOnceListed;
+    w.windowsFolder = c.windowsFolder;
     w.driverUninstallKnown = c.driverUninstallKnown;
     w.packageHeldBySystem = c.packageHeldBySystem;
     w.removalNeedsRestart = c.removalNeedsRestart;

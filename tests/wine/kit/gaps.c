@@ -20,6 +20,9 @@ static const struct {
      "published name"},
     {kGapDeviceStatus, "8.", kDeviceStatusWhat, kDeviceStatusWhy},
     {kGapDeviceStatus, "10.", kDeviceStatusWhat, kDeviceStatusWhy},
+    {kGapOriginalInfName, "8.", "another version told by its original INF name",
+     "the second version's published copy is not found as test.inf's: only the copy of the "
+     "same bytes is named (measured); Windows keeps the name each version had"},
 };
 
 const char *WineVersion(void)

@@ -25,7 +25,7 @@ void CheckBytesAt(const char *expected, const char *actual, const char *what, WH
 // `todo_gap(gap) check(...);`. Under a Wine that the gap table (gaps.c) names for gap the
 // check must fail, and counts as known; passing, it fails the run (the gap has closed).
 // Elsewhere it is an ordinary check. A case that met a gap prints "gap", never "ok".
-enum Gap { kNoGap, kGapRemovingPublishedCopy, kGapDeviceStatus };
+enum Gap { kNoGap, kGapRemovingPublishedCopy, kGapDeviceStatus, kGapOriginalInfName };
 int BeginGap(enum Gap gap);
 int EndGap(void);
 #define todo_gap(gap) for (int gapOpen = BeginGap(gap); gapOpen; gapOpen = EndGap())
