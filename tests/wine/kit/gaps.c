@@ -10,6 +10,11 @@
     "device, so every forced device looks well and the exes' lines and statuses stay as "    \
     "before; the unit tests show the rest"
 
+#define kOriginalNameWhat "another version told by its original INF name"
+#define kOriginalNameWhy                                                                      \
+    "the second version's published copy is not found as test.inf's: only the copy of the " \
+    "same bytes is named (measured); Windows keeps the name each version had"
+
 static const struct {
     enum Gap gap;
     const char *wine, *what, *why;
@@ -20,9 +25,8 @@ static const struct {
      "published name"},
     {kGapDeviceStatus, "8.", kDeviceStatusWhat, kDeviceStatusWhy},
     {kGapDeviceStatus, "10.", kDeviceStatusWhat, kDeviceStatusWhy},
-    {kGapOriginalInfName, "8.", "another version told by its original INF name",
-     "the second version's published copy is not found as test.inf's: only the copy of the "
-     "same bytes is named (measured); Windows keeps the name each version had"},
+    {kGapOriginalInfName, "8.", kOriginalNameWhat, kOriginalNameWhy},
+    {kGapOriginalInfName, "10.", kOriginalNameWhat, kOriginalNameWhy},
 };
 
 const char *WineVersion(void)
