@@ -10,7 +10,8 @@
 #   x64 exe that the x86 one hands the run to: 64-bit Wine runs the x86 exe under WOW64);
 # - as written, with the recorder in the x64 exes' place that ends with the status it is
 #   told: how each half takes every status the programs can end with, and that the x86 exe
-#   handed the recorder the recipe's own command line.
+#   handed the recorder the recipe's own command line;
+# - and the virtual device's batch file and NSIS recipe, with drvcreate's exes.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
 x86=$(cd "$1" && pwd)
@@ -122,10 +123,10 @@ build stub cat
 # A different file under that name makes Wine name the copies as Windows does, and
 # drvremove must leave it alone.
 decoy='; not the INF of the recipes'
-# The published copy of the recipes' INF: the oemN.inf with its bytes.
+# The published copy of the recipes' INF (or of another): the oemN.inf with its bytes.
 copy_name() {
     for file in "$infs"/oem*.inf; do
-        [ -f "$file" ] && cmp -s "$file" "$sample" && basename "$file"
+        [ -f "$file" ] && cmp -s "$file" "${1:-$sample}" && basename "$file"
     done | head -n 1
 }
 # The INF's AddReg entry, in the registry view (64 or 32) of the process that forced the
@@ -187,6 +188,46 @@ for device in absent present; do
         [ ! -e "$installed/driver" ] || fail "$name, device $device: the uninstall kept driver\\"
         echo "recipes: $name, device $device: $how (status $installed_with); removed (status $status)"
     done
+done
+
+# The virtual device's recipes, from a tree of their own with drvcreate beside drvremove:
+# its batch file's install half with the usual uninstall half, and the NSIS recipe with
+# drvcreate in drvplant's place. With no device the first run makes one and forces the
+# driver onto it; a second run makes none; the uninstall takes the device and the copy.
+virtual() { sed 's/drvplant\.exe/drvcreate.exe/g; s/mydev\.inf/myvdev.inf/g; s/USB\\VID_1234&PID_5678/ROOT\\MYVDEV/g'; }
+# How many devices, present or not, carry ROOT\MYVDEV.
+made() {
+    wine reg query 'HKLM\System\CurrentControlSet\Enum\ROOT' /s 2>/dev/null | tr -d '\r' |
+        grep -c 'HardwareId.*REG_MULTI_SZ.*ROOT\\MYVDEV$'
+}
+dir="$stage/virtual"
+for arch in x86 x64 arm64; do
+    eval "build=\$$arch"
+    mkdir -p "$dir/driver/$arch"
+    cp "$build/drvcreate.exe" "$build/drvremove.exe" "$dir/driver/$arch/" || fail "no drvcreate in $build"
+done
+sed 's/ROOT\\DRVPLANT_DEMO/ROOT\\MYVDEV/' "$root/examples/drvplant-demo.inf" >"$dir/driver/myvdev.inf"
+cp "$stage/real/driver/mydev.sys" "$stage/real/driver/mydev.cat" "$dir/driver/"
+recipe '## A virtual device: drvcreate' bat | crlf >"$dir/install.cmd"
+recipe '## A batch file' bat 2 | with_force | virtual | crlf >"$dir/uninstall.cmd"
+{
+    printf 'Name "drvplant recipe"\nOutFile "nsis.exe"\nInstallDir "C:\\installed"\n'
+    recipe '## NSIS' nsis | with_force | virtual
+} >"$dir/setup.nsi"
+(cd "$dir" && makensis -V1 setup.nsi) || fail "virtual: the NSIS recipe does not compile"
+for name in batch NSIS; do
+    forget
+    seen=
+    for run in first second; do
+        half $name virtual install
+        [ "$status" = 0 ] && forced && [ "$(made)" = 1 ] ||
+            fail "virtual $name, $run run: status $status, $(made) devices, forced: $(forced && echo yes || echo no)"
+        seen="$seen $run run status $status, $(made) device;"
+    done
+    half $name virtual uninstall
+    [ "$status" = 0 ] && [ "$(made)" = 0 ] && [ -z "$(copy_name "$dir/driver/myvdev.inf")" ] ||
+        fail "virtual $name: uninstall status $status, $(made) devices left"
+    echo "recipes: virtual $name:$seen removed (status $status, $(made) devices)"
 done
 
 # What each recipe ends with when drvplant or drvremove (the recorder) ends with a status,
