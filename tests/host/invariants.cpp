@@ -241,8 +241,22 @@ static std::string CopyOfLine(const std::string &line)
     return failure == std::string::npos ? "" : line.substr(0, failure);
 }
 
+static bool IsRootId(const std::string &id) { return strncasecmp(id.c_str(), "ROOT\\", 5) == 0; }
+
+// The root-enumerated devices, present or not, whose driver came from the copy name.
+static std::vector<size_t> RootDevicesOf(const World &w, const std::string &name)
+{
+    std::vector<size_t> devices;
+    for (size_t i = 0; i < w.devices.size(); i++)
+        if (IsRootId(InstanceIdOf(w, i)) && SameFolded(w.devices[i].infPath, Widened(name)))
+            devices.push_back(i);
+    return devices;
+}
+
 // A listing ends with a "Found" line for each copy, in the order that a removal of the
-// machine it found, after the same lines, then takes them on.
+// machine it found, after the same lines, then takes them on; each followed by a line for
+// each root device installed from it (all of them where nothing failed), which that
+// removal takes with the copy.
 static void CheckListing(const World &w, std::vector<std::string> *broken)
 {
     World removal = *w.asStarted;
@@ -257,18 +271,38 @@ static void CheckListing(const World &w, std::vector<std::string> *broken)
     world = &removal;
     RunProgram(RemoveMain);
     world = listed;
-    std::vector<std::string> lines = PrintedLines(w), removalLines = PrintedLines(removal), found, taken;
+    std::vector<std::string> lines = PrintedLines(w), removalLines = PrintedLines(removal), found, taken, devices;
     size_t names = 0;
     while (names < lines.size() && lines[names].compare(0, 6, "Found ") != 0)
         names++;
-    for (size_t i = names; i < lines.size(); i++)
-        found.push_back(lines[i].compare(0, 6, "Found ") == 0 ? lines[i].substr(6, lines[i].size() - 8) : lines[i]);
+    bool devicesNamed = true;
+    for (size_t i = names; i < lines.size(); i++) {
+        std::string named = lines[i].substr(6, lines[i].size() - 8), copy = CopyOfLine(lines[i]);
+        if (lines[i].compare(0, 6, "Found ") != 0 || IsCopyName(Widened(named).c_str())) {
+            // A copy's line, or its failure: the devices of the copy before it are done.
+            devicesNamed = devicesNamed && (!w.faults.empty() || found.empty() ||
+                                            devices.size() == RootDevicesOf(*w.asStarted, found.back()).size());
+            devices.clear();
+            if (lines[i].compare(0, 6, "Found ") == 0 || found.empty() || found.back() != copy)
+                found.push_back(lines[i].compare(0, 6, "Found ") == 0 ? named : copy.empty() ? lines[i] : copy);
+            continue;
+        }
+        std::vector<size_t> of = found.empty() ? std::vector<size_t>{} : RootDevicesOf(*w.asStarted, found.back());
+        devicesNamed = devicesNamed && std::any_of(of.begin(), of.end(), [&](size_t d) {
+            return InstanceIdOf(*w.asStarted, d) == named && removal.devices[d].removed;
+        });
+        devices.push_back(named);
+    }
+    devicesNamed = devicesNamed && (!w.faults.empty() || found.empty() ||
+                                    devices.size() == RootDevicesOf(*w.asStarted, found.back()).size());
     for (size_t i = names; i < removalLines.size(); i++)
         if (!CopyOfLine(removalLines[i]).empty() && (taken.empty() || taken.back() != CopyOfLine(removalLines[i])))
             taken.push_back(CopyOfLine(removalLines[i]));
     if (removalLines.size() < names || !std::equal(lines.begin(), lines.begin() + (long)names, removalLines.begin()) ||
         found != taken)
         broken->push_back("a listing that names other copies than a removal takes on");
+    if (!devicesNamed)
+        broken->push_back("a listing that names other devices than the root ones a removal takes with their copy");
 }
 
 std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD)
@@ -302,6 +336,22 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
     for (size_t at = w.out.find("Removed "); at != std::string::npos; at = w.out.find("Removed ", at + 1))
         announced++;
     require(announced <= w.deleted.size(), "a line for a copy that was not removed");
+    // Nothing but software brings a root device back: it goes with its copy, unless forced
+    // past its failure, or a fault hid it: a set that ends early, a driver key or an
+    // instance ID that cannot be read, which the walk cannot tell from a device not its.
+    bool hidden = std::any_of(w.faults.begin(), w.faults.end(), [](const Fault &f) {
+        return f.op == Op::SetupDiOpenDevRegKey || f.op == Op::RegQueryValueExW || f.op == Op::SetupDiGetDeviceInstanceIdA ||
+               (f.op == Op::SetupDiEnumDeviceInfo && (f.code == ERROR_NO_MORE_ITEMS || f.code == ERROR_SUCCESS));
+    });
+    bool forced = std::any_of(w.args.begin() + std::min<size_t>(2, w.args.size()), w.args.end(),
+                              [](const std::string &arg) { return strcasecmp(arg.c_str(), "/force") == 0; });
+    for (const auto &gone : w.deleted) {
+        std::string name(gone.first.begin() + gone.first.rfind(u'\\') + 1, gone.first.end());
+        for (size_t device : w.asStarted ? RootDevicesOf(*w.asStarted, name) : std::vector<size_t>{})
+            require(w.devices[device].removed || hidden ||
+                        (forced && w.out.find(name + " FAILURE: ") != std::string::npos),
+                    "a root device left behind by the removal of its copy " + name);
+    }
     require(status != 87 || w.deleted.empty(), "removed something after a usage error");
     bool listing = std::any_of(w.args.begin() + std::min<size_t>(2, w.args.size()), w.args.end(),
                                [](const std::string &arg) { return strcasecmp(arg.c_str(), "/list") == 0; });
