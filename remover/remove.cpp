@@ -185,7 +185,7 @@ static void RemoveCopies(const Package *package, DWORD switches, Tally *tally)
         // A listing names the copy, then its root devices, which a removal takes with it.
         if (listing)
             PrintKeepingLastError("Found %s\n", label);
-        BOOL removed = listing ? TakeDevicesOf(name, kNameRootDevices, FALSE, &tally->restart, &passedOver)
+        BOOL removed = listing ? TakeDevicesOf(name, kNameRootDevices, FALSE, &tally->restart, &passedOver, &deviceFailure)
                                : RemoveCopy(folder, name, (switches & kForce) != 0, &tally->restart, &deviceFailure);
         DWORD code = GetLastError();
         if (deviceFailure != ERROR_SUCCESS) {

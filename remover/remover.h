@@ -39,9 +39,11 @@ enum DeviceWalk { kEveryDevice, kRootDevices, kNameRootDevices };
 
 // Every device, present or not, whose driver came from the copy name and that the walk
 // takes. The set is walked from its end, so that a removal cannot move a device not yet
-// seen. Forced, the walk goes on past a device that stays; FALSE with the first failure's
-// code. passedOver is set when a device of the copy was left as not root.
-BOOL TakeDevicesOf(const WCHAR *name, DeviceWalk walk, BOOL force, BOOL *restart, BOOL *passedOver);
+// seen. passedOver is set when a device of the copy was left as not root. FALSE with the
+// first failure's code; forced, the walk goes on past a device that stays, and where
+// forcing can mend that failure, TRUE with its code kept in deviceFailure (the first such).
+BOOL TakeDevicesOf(const WCHAR *name, DeviceWalk walk, BOOL force, BOOL *restart, BOOL *passedOver,
+                   DWORD *deviceFailure);
 
 // Removes the published copy name in folder (which ends in a backslash), and first its
 // root-enumerated devices, on older Windows every device installed from it. FALSE with

@@ -71,49 +71,43 @@ static BOOL IsRootDevice(HDEVINFO set, SP_DEVINFO_DATA *device, char *id)
     return (head | 0x20202020) == 0x746f6f72 && id[4] == '\\';
 }
 
-BOOL TakeDevicesOf(const WCHAR *name, DeviceWalk walk, BOOL force, BOOL *restart, BOOL *passedOver)
+BOOL TakeDevicesOf(const WCHAR *name, DeviceWalk walk, BOOL force, BOOL *restart, BOOL *passedOver,
+                   DWORD *deviceFailure)
 {
     SP_DEVINFO_DATA device;
     char id[MAX_DEVICE_ID_LEN + 1];
     DWORD count = 0, failure = ERROR_SUCCESS;
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_ALLCLASSES);
-    if (set == INVALID_HANDLE_VALUE)
-        return FALSE;
-    device.cbSize = sizeof device;
-    while (SetupDiEnumDeviceInfo(set, count, &device))
-        count++;
-    if (GetLastError() != ERROR_NO_MORE_ITEMS)
+    if (set == INVALID_HANDLE_VALUE) {
         failure = GetLastError();
-    for (DWORD index = count; (failure == ERROR_SUCCESS || force) && index-- > 0;) {
-        BOOL done = SetupDiEnumDeviceInfo(set, index, &device);
-        if (done && InstalledFrom(set, &device, name)) {
-            if (walk != kEveryDevice && !IsRootDevice(set, &device, id))
-                *passedOver = TRUE;
-            else if (walk == kNameRootDevices)
-                PrintKeepingLastError("Found %s\n", id);
-            else
-                done = RemoveDevice(set, &device, restart);
+    } else {
+        device.cbSize = sizeof device;
+        while (SetupDiEnumDeviceInfo(set, count, &device))
+            count++;
+        if (GetLastError() != ERROR_NO_MORE_ITEMS)
+            failure = GetLastError();
+        for (DWORD index = count; (failure == ERROR_SUCCESS || force) && index-- > 0;) {
+            BOOL done = SetupDiEnumDeviceInfo(set, index, &device);
+            if (done && InstalledFrom(set, &device, name)) {
+                if (walk != kEveryDevice && !IsRootDevice(set, &device, id))
+                    *passedOver = TRUE;
+                else if (walk == kNameRootDevices)
+                    PrintKeepingLastError("Found %s\n", id);
+                else
+                    done = RemoveDevice(set, &device, restart);
+            }
+            if (!done && failure == ERROR_SUCCESS)
+                failure = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_FUNCTION;
         }
-        if (!done && failure == ERROR_SUCCESS)
-            failure = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_FUNCTION;
+        SetupDiDestroyDeviceInfoList(set);
     }
-    SetupDiDestroyDeviceInfoList(set);
     SetLastError(failure);
-    return failure == ERROR_SUCCESS;
-}
-
-// The walk's devices gone, or forced past one that stays: then its code is kept in
-// deviceFailure (the first such) for the report. FALSE, with the code, when the copy stays.
-static BOOL ClearDevices(const WCHAR *name, DeviceWalk walk, BOOL force, BOOL *restart, DWORD *deviceFailure,
-                         BOOL *passedOver)
-{
-    if (TakeDevicesOf(name, walk, force, restart, passedOver))
+    if (failure == ERROR_SUCCESS)
         return TRUE;
-    DWORD code = GetLastError();
-    if (!force || !ForcingCanMend(code))
+    if (!force || !ForcingCanMend(failure))
         return FALSE;
     if (*deviceFailure == ERROR_SUCCESS)
-        *deviceFailure = code;
+        *deviceFailure = failure;
     return TRUE;
 }
 
@@ -128,12 +122,12 @@ BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restar
     // Windows 10 1703 and later move each device to its next-best driver themselves, but
     // leave a root-enumerated one, which nothing else can bring back, without any: those
     // go first, on every Windows.
-    if (ClearDevices(name, kRootDevices, force, &needed, deviceFailure, &passedOver)) {
+    if (TakeDevicesOf(name, kRootDevices, force, &needed, &passedOver, deviceFailure)) {
         removed = DiUninstallDriverW(NULL, path, 0, &needed);
         DWORD code = GetLastError();
         if (!removed && (code == ERROR_PROC_NOT_FOUND || code == ERROR_MOD_NOT_FOUND)) {
             // Older Windows: the other devices too, walked again only where there are some.
-            if (!passedOver || ClearDevices(name, kEveryDevice, force, &needed, deviceFailure, &passedOver))
+            if (!passedOver || TakeDevicesOf(name, kEveryDevice, force, &needed, &passedOver, deviceFailure))
                 removed = SetupUninstallOEMInfW(name, force ? SUOI_FORCEDELETE : 0, NULL);
         } else if (!removed && force && ForcingCanMend(code)) {
             // A package Windows holds as still in use by the system goes when forced.
