@@ -45,7 +45,7 @@ struct RemoveCase {
     int status = 0;
     std::set<std::u16string> left = {kOem4}; // copies still there afterwards
     size_t devicesRemoved = 0;
-    std::vector<Op> removals = {}; // when given: the removing calls, in the order made
+    std::vector<Op> removals = {}; // when given: the device walks and removing calls, in order
 };
 PRINTS_AS_NAME(RemoveCase)
 
@@ -64,8 +64,11 @@ static const RemoveCase kRemoveCases[] = {
               kInfFolder + u"oem3.info", kInfFolder + u"oem123456789.inf"}},
     {.name = "every_copy_of_the_same_bytes", .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
      .out = Removed("oem3.inf") + Removed("oem7.inf"), .left = {}},
+    // Only root devices: one walk takes them all.
     {.name = "forced_install_removed_with_its_device", .devices = {kUsingOem3},
-     .out = Removed("oem3.inf"), .devicesRemoved = 1},
+     .out = Removed("oem3.inf"), .devicesRemoved = 1,
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW,
+                  Op::SetupUninstallOEMInfW}},
     // Wine takes each removed device out of the set, and with it its restart request.
     {.name = "removed_devices_leave_the_set", .devices = {kUsingOem3, kUsingOem3, kUsingOem3},
      .removalNeedsRestart = true, .removedLeaveTheSet = true, .out = Removed("oem3.inf"),
@@ -77,27 +80,28 @@ static const RemoveCase kRemoveCases[] = {
     // Windows 10 1703 and later move the device to its next-best driver: it stays.
     {.name = "driver_uninstall_of_windows_10", .devices = {kPciOem3}, .driverUninstallKnown = true,
      .removalNeedsRestart = true, .out = Removed("oem3.inf") + "(Reboot Required)\r\n", .status = 3010,
-     .removals = {Op::DiUninstallDriverW}},
+     .removals = {Op::SetupDiGetClassDevsA, Op::DiUninstallDriverW}},
     // A root device would stay without a driver: it goes first, on every Windows; on older
     // ones the others after it, in a second walk.
     {.name = "root_device_before_driver_uninstall", .devices = {kPciOem3, kUsingOem3}, .driverUninstallKnown = true,
      .out = Removed("oem3.inf"), .devicesRemoved = 1,
-     .removals = {Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW}},
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW}},
     {.name = "root_device_then_the_others_on_older_windows", .devices = {kPciOem3, kUsingOem3},
      .out = Removed("oem3.inf"), .devicesRemoved = 2,
-     .removals = {Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW, Op::SetupDiCallClassInstaller,
-                  Op::SetupUninstallOEMInfW}},
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW,
+                  Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::SetupUninstallOEMInfW}},
     {.name = "root_device_that_stays_keeps_the_copy", .devices = {kUsingOem3}, .driverUninstallKnown = true,
      .faults = {{Op::SetupDiCallClassInstaller, 0, 0xE0000232}}, .out = HexReportLine("oem3.inf", 0xE0000232),
-     .status = (int)0xE0000232, .left = {kOem3, kOem4}, .removals = {Op::SetupDiCallClassInstaller}},
+     .status = (int)0xE0000232, .left = {kOem3, kOem4},
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller}},
     {.name = "root_device_that_stays_forced", .switches = {"/force"}, .devices = {kUsingOem3},
      .driverUninstallKnown = true, .faults = {{Op::SetupDiCallClassInstaller, 0, 0xE0000232}},
      .out = HexReportLine("oem3.inf", 0xE0000232) + Removed("oem3.inf"), .status = (int)0xE0000232,
-     .removals = {Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW}},
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW}},
     // What cannot be read is not known to be root: DiUninstallDriverW takes its driver.
     {.name = "unreadable_instance_id_not_root", .devices = {kUsingOem3}, .driverUninstallKnown = true,
      .faults = {{Op::SetupDiGetDeviceInstanceIdA, 0, ERROR_INVALID_HANDLE}}, .out = Removed("oem3.inf"),
-     .removals = {Op::DiUninstallDriverW}},
+     .removals = {Op::SetupDiGetClassDevsA, Op::DiUninstallDriverW}},
     // A device whose driver key cannot be read is not removed; Windows then refuses.
     {.name = "copy_in_use_refused", .devices = {kUsingOem3},
      .faults = {{Op::SetupDiOpenDevRegKey, 0, ERROR_ACCESS_DENIED}},
@@ -241,8 +245,8 @@ TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
     if (!c.removals.empty()) {
         std::vector<Op> removals;
         for (const Call &call : w.journal)
-            if (call.op == Op::SetupDiCallClassInstaller || call.op == Op::DiUninstallDriverW ||
-                call.op == Op::SetupUninstallOEMInfW)
+            if (call.op == Op::SetupDiGetClassDevsA || call.op == Op::SetupDiCallClassInstaller ||
+                call.op == Op::DiUninstallDriverW || call.op == Op::SetupUninstallOEMInfW)
                 removals.push_back(call.op);
         EXPECT_EQ(c.removals, removals);
     }
