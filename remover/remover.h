@@ -47,7 +47,8 @@ BOOL TakeDevicesOf(const WCHAR *name, DeviceWalk walk, BOOL force, BOOL *restart
 
 // Removes the published copy name in folder (which ends in a backslash), and first its
 // root-enumerated devices, on older Windows every device installed from it. FALSE with
-// the last error when it stays; restart is set when Windows asks for one. deviceFailure is the code of a device that
-// could not be removed where forcing went on to the copy all the same; else 0.
+// the last error when it stays; restart is set when Windows asks for one. deviceFailure is
+// the code of a device that could not be removed where forcing went on to the copy all the
+// same; else 0.
 BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restart,
                 DWORD *deviceFailure);
