@@ -181,18 +181,22 @@ static void RemoveCopies(const Package *package, DWORD switches, Tally *tally)
         const WCHAR *name = list + i * kCopyNameSize;
         NameAsLabel(name, label);
         DWORD deviceFailure = ERROR_SUCCESS;
-        BOOL removed = (switches & kList) ||
-                       RemoveCopy(folder, name, (switches & kForce) != 0, &tally->restart, &deviceFailure);
+        BOOL passedOver, listing = (switches & kList) != 0;
+        // A listing names the copy, then its root devices, which a removal takes with it.
+        if (listing)
+            PrintKeepingLastError("Found %s\n", label);
+        BOOL removed = listing ? TakeDevicesOf(name, kNameRootDevices, FALSE, &tally->restart, &passedOver, &deviceFailure)
+                               : RemoveCopy(folder, name, (switches & kForce) != 0, &tally->restart, &deviceFailure);
         DWORD code = GetLastError();
         if (deviceFailure != ERROR_SUCCESS) {
             SetLastError(deviceFailure);
             Failed(tally, label);
             SetLastError(code);
         }
-        if (removed)
-            PrintKeepingLastError("%s %s\n", (switches & kList) ? "Found" : "Removed", label);
-        else
+        if (!removed)
             Failed(tally, label);
+        else if (!listing)
+            PrintKeepingLastError("Removed %s\n", label);
     }
     // A listing says nothing when it found nothing: its output alone tells installed.
     if (count == 0 && tally->firstFailure == 0 && !(switches & kList))

@@ -33,9 +33,22 @@ BOOL ReadIdentity(const WCHAR *path, Identity *identity);
 // The name the INF had before Windows published it under path.
 BOOL ReadOriginalName(const WCHAR *path, WCHAR *name);
 
-// Removes the published copy name in folder (which ends in a backslash), and on older
-// Windows the devices installed from it first. FALSE with the last error when it stays;
-// restart is set when Windows asks for one. deviceFailure is the code of a device that
-// could not be removed where forcing went on to the copy all the same; else 0.
+// Which devices installed from a copy a walk takes: all of them, the root-enumerated ones,
+// or those only named, each as a "Found <instance ID>" line.
+enum DeviceWalk { kEveryDevice, kRootDevices, kNameRootDevices };
+
+// Every device, present or not, whose driver came from the copy name and that the walk
+// takes. The set is walked from its end, so that a removal cannot move a device not yet
+// seen. passedOver is set when a device of the copy was left as not root. FALSE with the
+// first failure's code; forced, the walk goes on past a device that stays, and where
+// forcing can mend that failure, TRUE with its code kept in deviceFailure (the first such).
+BOOL TakeDevicesOf(const WCHAR *name, DeviceWalk walk, BOOL force, BOOL *restart, BOOL *passedOver,
+                   DWORD *deviceFailure);
+
+// Removes the published copy name in folder (which ends in a backslash), and first its
+// root-enumerated devices, on older Windows every device installed from it. FALSE with
+// the last error when it stays; restart is set when Windows asks for one. deviceFailure is
+// the code of a device that could not be removed where forcing went on to the copy all the
+// same; else 0.
 BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restart,
                 DWORD *deviceFailure);

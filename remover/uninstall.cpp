@@ -1,5 +1,7 @@
 #include "remover/remover.h"
 
+#include <string.h>
+
 // Whether the device's driver was installed from the copy name: its driver key names it.
 static BOOL InstalledFrom(HDEVINFO set, SP_DEVINFO_DATA *device, const WCHAR *name)
 {
@@ -57,53 +59,80 @@ static BOOL RemoveDevice(HDEVINFO set, SP_DEVINFO_DATA *device, BOOL *restart)
     return removed;
 }
 
-// Every device, present or not, whose driver came from the copy. The set is walked from
-// its end, so that a removal cannot move a device not yet seen. Forced, the walk goes on
-// past a device that stays; FALSE with the first failure's code.
-static BOOL RemoveDevicesOf(const WCHAR *name, BOOL force, BOOL *restart)
+// Whether the device is root-enumerated, which only software brings back: its instance ID
+// starts with ROOT\ in any case (read as one little-endian word). An ID that cannot be read
+// is not known to be root.
+static BOOL IsRootDevice(HDEVINFO set, SP_DEVINFO_DATA *device, char *id)
+{
+    DWORD head;
+    if (!SetupDiGetDeviceInstanceIdA(set, device, id, MAX_DEVICE_ID_LEN + 1, NULL))
+        return FALSE;
+    memcpy(&head, id, sizeof head);
+    return (head | 0x20202020) == 0x746f6f72 && id[4] == '\\';
+}
+
+BOOL TakeDevicesOf(const WCHAR *name, DeviceWalk walk, BOOL force, BOOL *restart, BOOL *passedOver,
+                   DWORD *deviceFailure)
 {
     SP_DEVINFO_DATA device;
+    char id[MAX_DEVICE_ID_LEN + 1];
     DWORD count = 0, failure = ERROR_SUCCESS;
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_ALLCLASSES);
-    if (set == INVALID_HANDLE_VALUE)
-        return FALSE;
-    device.cbSize = sizeof device;
-    while (SetupDiEnumDeviceInfo(set, count, &device))
-        count++;
-    if (GetLastError() != ERROR_NO_MORE_ITEMS)
+    if (set == INVALID_HANDLE_VALUE) {
         failure = GetLastError();
-    for (DWORD index = count; (failure == ERROR_SUCCESS || force) && index-- > 0;)
-        if (!(SetupDiEnumDeviceInfo(set, index, &device) &&
-              (!InstalledFrom(set, &device, name) || RemoveDevice(set, &device, restart))) &&
-            failure == ERROR_SUCCESS)
-            failure = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_FUNCTION;
-    SetupDiDestroyDeviceInfoList(set);
+    } else {
+        device.cbSize = sizeof device;
+        while (SetupDiEnumDeviceInfo(set, count, &device))
+            count++;
+        if (GetLastError() != ERROR_NO_MORE_ITEMS)
+            failure = GetLastError();
+        for (DWORD index = count; (failure == ERROR_SUCCESS || force) && index-- > 0;) {
+            BOOL done = SetupDiEnumDeviceInfo(set, index, &device);
+            if (done && InstalledFrom(set, &device, name)) {
+                if (walk != kEveryDevice && !IsRootDevice(set, &device, id))
+                    *passedOver = TRUE;
+                else if (walk == kNameRootDevices)
+                    PrintKeepingLastError("Found %s\n", id);
+                else
+                    done = RemoveDevice(set, &device, restart);
+            }
+            if (!done && failure == ERROR_SUCCESS)
+                failure = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_INVALID_FUNCTION;
+        }
+        SetupDiDestroyDeviceInfoList(set);
+    }
     SetLastError(failure);
-    return failure == ERROR_SUCCESS;
+    if (failure == ERROR_SUCCESS)
+        return TRUE;
+    if (!force || !ForcingCanMend(failure))
+        return FALSE;
+    if (*deviceFailure == ERROR_SUCCESS)
+        *deviceFailure = failure;
+    return TRUE;
 }
 
 BOOL RemoveCopy(const WCHAR *folder, const WCHAR *name, BOOL force, BOOL *restart,
                 DWORD *deviceFailure)
 {
     WCHAR path[MAX_PATH];
-    BOOL needed = FALSE, removed;
+    BOOL needed = FALSE, removed = FALSE, passedOver = FALSE;
     *deviceFailure = ERROR_SUCCESS;
     lstrcpynW(path, folder, MAX_PATH);
     lstrcatW(path, name);
-    // Windows 10 1703 and later move each device to its next-best driver themselves.
-    removed = DiUninstallDriverW(NULL, path, 0, &needed);
-    DWORD code = GetLastError();
-    if (!removed && (code == ERROR_PROC_NOT_FOUND || code == ERROR_MOD_NOT_FOUND)) {
-        // Older Windows: the devices first. Forced, one that stays does not keep the copy,
-        // and is reported all the same.
-        BOOL devicesGone = RemoveDevicesOf(name, force, &needed);
-        if (!devicesGone && force && ForcingCanMend(GetLastError()))
-            *deviceFailure = GetLastError();
-        if (devicesGone || *deviceFailure != ERROR_SUCCESS)
-            removed = SetupUninstallOEMInfW(name, force ? SUOI_FORCEDELETE : 0, NULL);
-    } else if (!removed && force && ForcingCanMend(code)) {
-        // A package Windows holds as still in use by the system goes when forced.
-        removed = SetupUninstallOEMInfW(name, SUOI_FORCEDELETE, NULL);
+    // Windows 10 1703 and later move each device to its next-best driver themselves, but
+    // leave a root-enumerated one, which nothing else can bring back, without any: those
+    // go first, on every Windows.
+    if (TakeDevicesOf(name, kRootDevices, force, &needed, &passedOver, deviceFailure)) {
+        removed = DiUninstallDriverW(NULL, path, 0, &needed);
+        DWORD code = GetLastError();
+        if (!removed && (code == ERROR_PROC_NOT_FOUND || code == ERROR_MOD_NOT_FOUND)) {
+            // Older Windows: the other devices too, walked again only where there are some.
+            if (!passedOver || TakeDevicesOf(name, kEveryDevice, force, &needed, &passedOver, deviceFailure))
+                removed = SetupUninstallOEMInfW(name, force ? SUOI_FORCEDELETE : 0, NULL);
+        } else if (!removed && force && ForcingCanMend(code)) {
+            // A package Windows holds as still in use by the system goes when forced.
+            removed = SetupUninstallOEMInfW(name, SUOI_FORCEDELETE, NULL);
+        }
     }
     if (needed)
         *restart = TRUE;

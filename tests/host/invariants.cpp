@@ -241,8 +241,32 @@ static std::string CopyOfLine(const std::string &line)
     return failure == std::string::npos ? "" : line.substr(0, failure);
 }
 
+static bool IsRootId(const std::string &id) { return strncasecmp(id.c_str(), "ROOT\\", 5) == 0; }
+
+// A fault that the device walk cannot tell from a device not of a copy's, or not root: a
+// set that ends early, a driver key or an instance ID that cannot be read.
+static bool HidesDevices(const World &w)
+{
+    return std::any_of(w.faults.begin(), w.faults.end(), [](const Fault &f) {
+        return f.op == Op::SetupDiOpenDevRegKey || f.op == Op::RegQueryValueExW || f.op == Op::SetupDiGetDeviceInstanceIdA ||
+               (f.op == Op::SetupDiEnumDeviceInfo && (f.code == ERROR_NO_MORE_ITEMS || f.code == ERROR_SUCCESS));
+    });
+}
+
+// The root-enumerated devices, present or not, whose driver came from the copy name.
+static std::vector<size_t> RootDevicesOf(const World &w, const std::string &name)
+{
+    std::vector<size_t> devices;
+    for (size_t i = 0; i < w.devices.size(); i++)
+        if (IsRootId(InstanceIdOf(w, i)) && SameFolded(w.devices[i].infPath, Widened(name)))
+            devices.push_back(i);
+    return devices;
+}
+
 // A listing ends with a "Found" line for each copy, in the order that a removal of the
-// machine it found, after the same lines, then takes them on.
+// machine it found, after the same lines, then takes them on; each followed by a line for
+// each root device installed from it (all of them unless its failure followed or a fault hid one), which that
+// removal takes with the copy.
 static void CheckListing(const World &w, std::vector<std::string> *broken)
 {
     World removal = *w.asStarted;
@@ -261,14 +285,49 @@ static void CheckListing(const World &w, std::vector<std::string> *broken)
     size_t names = 0;
     while (names < lines.size() && lines[names].compare(0, 6, "Found ") != 0)
         names++;
-    for (size_t i = names; i < lines.size(); i++)
-        found.push_back(lines[i].compare(0, 6, "Found ") == 0 ? lines[i].substr(6, lines[i].size() - 8) : lines[i]);
+    // Per copy: the devices named after it, and whether its own failure line followed.
+    bool devicesNamed = true, failed = false;
+    size_t named = 0;
+    auto copyDone = [&]() {
+        devicesNamed = devicesNamed && (found.empty() || failed || HidesDevices(w) ||
+                                        named == RootDevicesOf(*w.asStarted, found.back()).size());
+        named = 0;
+        failed = false;
+    };
+    for (size_t i = names; i < lines.size(); i++) {
+        std::string line = lines[i].substr(6, lines[i].size() - 8), copy = CopyOfLine(lines[i]);
+        bool foundLine = lines[i].compare(0, 6, "Found ") == 0;
+        if (foundLine && !IsCopyName(Widened(line).c_str())) {
+            std::vector<size_t> of = found.empty() ? std::vector<size_t>{} : RootDevicesOf(*w.asStarted, found.back());
+            devicesNamed = devicesNamed && std::any_of(of.begin(), of.end(), [&](size_t d) {
+                return InstanceIdOf(*w.asStarted, d) == line && removal.devices[d].removed;
+            });
+            named++;
+        } else if (foundLine) {
+            copyDone();
+            found.push_back(line);
+        } else if (!found.empty() && found.back() == copy) {
+            failed = true;
+        } else {
+            found.push_back(copy.empty() ? lines[i] : copy);
+        }
+    }
+    copyDone();
     for (size_t i = names; i < removalLines.size(); i++)
         if (!CopyOfLine(removalLines[i]).empty() && (taken.empty() || taken.back() != CopyOfLine(removalLines[i])))
             taken.push_back(CopyOfLine(removalLines[i]));
     if (removalLines.size() < names || !std::equal(lines.begin(), lines.begin() + (long)names, removalLines.begin()) ||
         found != taken)
         broken->push_back("a listing that names other copies than a removal takes on");
+    if (!devicesNamed)
+        broken->push_back("a listing that names other devices than the root ones a removal takes with their copy");
+}
+
+// Whether a switch, in any case, follows INF_File.
+static bool HasSwitch(const World &w, const char *name)
+{
+    return std::any_of(w.args.begin() + std::min<size_t>(2, w.args.size()), w.args.end(),
+                       [name](const std::string &arg) { return strcasecmp(arg.c_str(), name) == 0; });
 }
 
 std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD)
@@ -278,9 +337,7 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
         if (!holds)
             broken.push_back(what);
     };
-    bool printed = !Faulted(w, Op::printf), everyVersion = false;
-    for (size_t i = 2; i < w.args.size(); i++)
-        everyVersion = everyVersion || strcasecmp(w.args[i].c_str(), "/every-version") == 0;
+    bool printed = !Faulted(w, Op::printf), everyVersion = HasSwitch(w, "/every-version");
     for (const std::string &what : w.unmodelled)
         broken.push_back("asked the stand-in for what it does not model: " + what);
     if (!Unreleased(w).empty())
@@ -302,9 +359,18 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
     for (size_t at = w.out.find("Removed "); at != std::string::npos; at = w.out.find("Removed ", at + 1))
         announced++;
     require(announced <= w.deleted.size(), "a line for a copy that was not removed");
+    // Nothing but software brings a root device back: it goes with its copy, unless forced
+    // past its failure, or a fault hid it.
+    bool forced = HasSwitch(w, "/force");
+    for (const auto &gone : w.deleted) {
+        std::string name(gone.first.begin() + gone.first.rfind(u'\\') + 1, gone.first.end());
+        for (size_t device : w.asStarted ? RootDevicesOf(*w.asStarted, name) : std::vector<size_t>{})
+            require(w.devices[device].removed || HidesDevices(w) ||
+                        (forced && w.out.find(name + " FAILURE: ") != std::string::npos),
+                    "a root device left behind by the removal of its copy " + name);
+    }
     require(status != 87 || w.deleted.empty(), "removed something after a usage error");
-    bool listing = std::any_of(w.args.begin() + std::min<size_t>(2, w.args.size()), w.args.end(),
-                               [](const std::string &arg) { return strcasecmp(arg.c_str(), "/list") == 0; });
+    bool listing = HasSwitch(w, "/list");
     if (listing) {
         require(CallsMade(w, Op::SetupUninstallOEMInfW) + CallsMade(w, Op::DiUninstallDriverW) +
                         CallsMade(w, Op::SetupDiCallClassInstaller) == 0 && w.deleted.empty(),

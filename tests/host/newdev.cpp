@@ -50,8 +50,9 @@ BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR infPat
     return Succeed();
 }
 
-// Where newdev has it: each device that uses the package moves to its next-best driver
-// (none here), and the package goes.
+// Where newdev has it: each device that uses the package moves to its next-best driver,
+// and the package goes. There is none here, so each stays without a driver, as a
+// root-enumerated device does on Windows, where nothing else offers one.
 BOOL DiUninstallDriverW(HWND, LPCWSTR infPath, DWORD flags, PBOOL needReboot)
 {
     if (!world->driverUninstallKnown)

@@ -51,6 +51,8 @@ std::u16string Publish(const std::u16string &source);
 // The stored device that an element of the open set stands for, or NULL.
 Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device);
 bool IsOpenSet(HDEVINFO set);
+// The instance ID of the device at index, as SetupDiGetDeviceInstanceIdA gives it.
+std::string InstanceIdOf(const World &w, size_t index);
 
 // A 32-bit process on 64-bit Windows, or an emulated one: Windows refuses it device
 // installation ("Device Installations on 64-Bit Systems"; the SDK's

@@ -18,6 +18,12 @@ Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device)
     return &world->devices[device->DevInst];
 }
 
+std::string InstanceIdOf(const World &w, size_t index)
+{
+    const std::string &stored = w.devices[index].instanceId;
+    return stored.empty() ? "ROOT\\UNKNOWN\\" + std::to_string(index) : stored;
+}
+
 namespace model {
 
 HDEVINFO SetupDiGetClassDevsA(const GUID *classGuid, LPCSTR enumerator, HWND, DWORD flags)
@@ -181,9 +187,7 @@ BOOL SetupDiGetDeviceInstanceIdA(HDEVINFO set, PSP_DEVINFO_DATA device, PSTR id,
     const Device *stored = DeviceOf(set, device);
     if (stored == NULL)
         return Fail(ERROR_INVALID_HANDLE);
-    std::string instance = stored->instanceId;
-    if (instance.empty())
-        instance = "ROOT\\UNKNOWN\\" + std::to_string(device->DevInst);
+    std::string instance = InstanceIdOf(*world, device->DevInst);
     DWORD needed = (DWORD)instance.size() + 1;
     if (requiredSize)
         *requiredSize = needed;

@@ -402,7 +402,8 @@ static const RemovalScenario kRemovalScenarios[] = {
 };
 
 // The usual machine with copies of dev.inf, its next version and another vendor's, the
-// devices installed from the first and the last.
+// devices installed from the first (a root one) and the last, and one of another
+// enumerator installed from the next version.
 static World RemovalWorld(const RemovalScenario &s)
 {
     World w = UsualMachine();
@@ -415,6 +416,9 @@ static World RemovalWorld(const RemovalScenario &s)
     w.originalNames = {{kInfFolder + u"oem4.inf", u"dev.inf"}};
     w.devices[0].infPath = u"oem5.inf";
     w.devices[1].infPath = u"oem3.inf";
+    w.devices.push_back(Ids({"PCI\\VEN_8086&DEV_1234"}));
+    w.devices[2].infPath = u"oem4.inf";
+    w.devices[2].instanceId = "PCI\\VEN_8086&DEV_1234\\3&11583659&0&10";
     w.removalNeedsRestart = true;
     w.driverUninstallKnown = s.driverUninstallKnown;
     w.successKeepsLastError = w.removedLeaveTheSet = s.wine;

@@ -12,6 +12,13 @@ static const std::u16string kOem3 = kInfFolder + u"oem3.inf", kOem4 = kInfFolder
                             kOem7 = kInfFolder + u"oem7.inf";
 static const char kRemoveUsage[] = "usage: drvremove <INF_File> [/every-version] [/force | /list]\r\n";
 static const Device kUsingOem3 = {true, MultiString({"ROOT\\SAMPLEDEV"}), std::nullopt, true, u"oem3.inf"};
+// Installed from oem3.inf, of an enumerator other than ROOT, or only one that starts alike.
+static Device Oem3Device(const char *instanceId, const char *infPath = "oem3.inf")
+{
+    return {true, MultiString({"PCI\\VEN_8086&DEV_1234"}), std::nullopt, true, Widened(infPath), false,
+            DN_DRIVER_LOADED | DN_STARTED, 0, instanceId};
+}
+static const Device kPciOem3 = Oem3Device("PCI\\VEN_8086&DEV_1234\\3&11583659&0&10");
 
 static std::string Removed(const char *name) { return std::string("Removed ") + name + "\r\n"; }
 static std::string Found(const char *name) { return std::string("Found ") + name + "\r\n"; }
@@ -38,6 +45,7 @@ struct RemoveCase {
     int status = 0;
     std::set<std::u16string> left = {kOem4}; // copies still there afterwards
     size_t devicesRemoved = 0;
+    std::vector<Op> removals = {}; // when given: the device walks and removing calls, in order
 };
 PRINTS_AS_NAME(RemoveCase)
 
@@ -56,8 +64,11 @@ static const RemoveCase kRemoveCases[] = {
               kInfFolder + u"oem3.info", kInfFolder + u"oem123456789.inf"}},
     {.name = "every_copy_of_the_same_bytes", .copies = {{kOem3, kDevInf}, {kOem7, kDevInf}},
      .out = Removed("oem3.inf") + Removed("oem7.inf"), .left = {}},
+    // Only root devices: one walk takes them all.
     {.name = "forced_install_removed_with_its_device", .devices = {kUsingOem3},
-     .out = Removed("oem3.inf"), .devicesRemoved = 1},
+     .out = Removed("oem3.inf"), .devicesRemoved = 1,
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW,
+                  Op::SetupUninstallOEMInfW}},
     // Wine takes each removed device out of the set, and with it its restart request.
     {.name = "removed_devices_leave_the_set", .devices = {kUsingOem3, kUsingOem3, kUsingOem3},
      .removalNeedsRestart = true, .removedLeaveTheSet = true, .out = Removed("oem3.inf"),
@@ -67,8 +78,30 @@ static const RemoveCase kRemoveCases[] = {
     {.name = "a_restart_asked_for", .devices = {kUsingOem3}, .removalNeedsRestart = true,
      .out = Removed("oem3.inf") + "(Reboot Required)\r\n", .status = 3010, .devicesRemoved = 1},
     // Windows 10 1703 and later move the device to its next-best driver: it stays.
-    {.name = "driver_uninstall_of_windows_10", .devices = {kUsingOem3}, .driverUninstallKnown = true,
-     .removalNeedsRestart = true, .out = Removed("oem3.inf") + "(Reboot Required)\r\n", .status = 3010},
+    {.name = "driver_uninstall_of_windows_10", .devices = {kPciOem3}, .driverUninstallKnown = true,
+     .removalNeedsRestart = true, .out = Removed("oem3.inf") + "(Reboot Required)\r\n", .status = 3010,
+     .removals = {Op::SetupDiGetClassDevsA, Op::DiUninstallDriverW}},
+    // A root device would stay without a driver: it goes first, on every Windows; on older
+    // ones the others after it, in a second walk.
+    {.name = "root_device_before_driver_uninstall", .devices = {kPciOem3, kUsingOem3}, .driverUninstallKnown = true,
+     .out = Removed("oem3.inf"), .devicesRemoved = 1,
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW}},
+    {.name = "root_device_then_the_others_on_older_windows", .devices = {kPciOem3, kUsingOem3},
+     .out = Removed("oem3.inf"), .devicesRemoved = 2,
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW,
+                  Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::SetupUninstallOEMInfW}},
+    {.name = "root_device_that_stays_keeps_the_copy", .devices = {kUsingOem3}, .driverUninstallKnown = true,
+     .faults = {{Op::SetupDiCallClassInstaller, 0, 0xE0000232}}, .out = HexReportLine("oem3.inf", 0xE0000232),
+     .status = (int)0xE0000232, .left = {kOem3, kOem4},
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller}},
+    {.name = "root_device_that_stays_forced", .switches = {"/force"}, .devices = {kUsingOem3},
+     .driverUninstallKnown = true, .faults = {{Op::SetupDiCallClassInstaller, 0, 0xE0000232}},
+     .out = HexReportLine("oem3.inf", 0xE0000232) + Removed("oem3.inf"), .status = (int)0xE0000232,
+     .removals = {Op::SetupDiGetClassDevsA, Op::SetupDiCallClassInstaller, Op::DiUninstallDriverW}},
+    // What cannot be read is not known to be root: DiUninstallDriverW takes its driver.
+    {.name = "unreadable_instance_id_not_root", .devices = {kUsingOem3}, .driverUninstallKnown = true,
+     .faults = {{Op::SetupDiGetDeviceInstanceIdA, 0, ERROR_INVALID_HANDLE}}, .out = Removed("oem3.inf"),
+     .removals = {Op::SetupDiGetClassDevsA, Op::DiUninstallDriverW}},
     // A device whose driver key cannot be read is not removed; Windows then refuses.
     {.name = "copy_in_use_refused", .devices = {kUsingOem3},
      .faults = {{Op::SetupDiOpenDevRegKey, 0, ERROR_ACCESS_DENIED}},
@@ -126,10 +159,10 @@ static const RemoveCase kRemoveCases[] = {
      .out = HexReportLine("dev.inf", ERROR_LINE_NOT_FOUND) + Removed("oem3.inf"),
      .status = (int)ERROR_LINE_NOT_FOUND, .left = {}},
     // Windows 10 may hold a package as in use by the system; forcing still takes it.
-    {.name = "held_by_the_system", .devices = {kUsingOem3}, .driverUninstallKnown = true,
+    {.name = "held_by_the_system", .devices = {kPciOem3}, .driverUninstallKnown = true,
      .packageHeldBySystem = true, .out = HexReportLine("oem3.inf", ERROR_INF_IN_USE_BY_DEVICES),
      .status = (int)ERROR_INF_IN_USE_BY_DEVICES, .left = {kOem3, kOem4}},
-    {.name = "held_by_the_system_forced", .switches = {"/force"}, .devices = {kUsingOem3},
+    {.name = "held_by_the_system_forced", .switches = {"/force"}, .devices = {kPciOem3},
      .driverUninstallKnown = true, .packageHeldBySystem = true, .out = Removed("oem3.inf")},
     {.name = "forcing_cannot_mend_a_32_bit_process", .switches = {"/force"},
      .driverUninstallKnown = true, .faults = {{Op::DiUninstallDriverW, 0, ERROR_IN_WOW64}},
@@ -139,10 +172,18 @@ static const RemoveCase kRemoveCases[] = {
     {.name = "forced_past_a_device_that_stays", .switches = {"/force"}, .devices = {kUsingOem3},
      .faults = {{Op::SetupDiCallClassInstaller, 0, 0xE0000232}},
      .out = HexReportLine("oem3.inf", 0xE0000232) + Removed("oem3.inf"), .status = (int)0xE0000232},
-    // /list: the copies a removal would take, named and left; its devices too.
+    // /list: the copies a removal would take, named and left, each followed by its root
+    // devices, by instance ID, in any case: not one of another enumerator, another copy's,
+    // or one whose ID cannot be read.
     {.name = "list_names_the_copies", .switches = {"/list"},
-     .copies = {{kOem3, kDevInf}, {kOem4, kOtherVendor}, {kOem7, kDevInf}}, .devices = {kUsingOem3},
-     .out = Found("oem3.inf") + Found("oem7.inf"), .left = {kOem3, kOem4, kOem7}},
+     .copies = {{kOem3, kDevInf}, {kOem4, kOtherVendor}, {kOem7, kDevInf}},
+     .devices = {Oem3Device("root\\sampledev\\0000"), kPciOem3, Oem3Device("ROOTED\\SAMPLEDEV\\1"),
+                 Oem3Device("ROOT\\OTHERDEV\\0000", "oem4.inf"), Oem3Device("Root\\Sample\xe9\\2", "oem7.inf")},
+     .out = Found("oem3.inf") + Found("root\\sampledev\\0000") + Found("oem7.inf") + Found("Root\\Sample\xe9\\2"),
+     .left = {kOem3, kOem4, kOem7}},
+    {.name = "list_unreadable_instance_id_not_root", .switches = {"/list"}, .devices = {kUsingOem3},
+     .faults = {{Op::SetupDiGetDeviceInstanceIdA, 0, ERROR_INVALID_HANDLE}}, .out = Found("oem3.inf"),
+     .left = {kOem3, kOem4}},
     {.name = "list_every_version", .switches = {"/LIST", "/every-version"},
      .copies = {{kOem3, kDevInf}, {kOem4, kNextVersion}, {kOem7, kOtherVendor}},
      .originalNames = {{kOem4, u"DEV.INF"}, {kOem7, u"dev.inf"}}, .out = Found("oem3.inf") + Found("oem4.inf"),
@@ -201,6 +242,14 @@ TEST_P(RemoveMainTest, RemovesOnlyThePackagesCopies)
     for (const Device &device : w.devices)
         devicesRemoved += device.removed;
     EXPECT_EQ(c.devicesRemoved, devicesRemoved);
+    if (!c.removals.empty()) {
+        std::vector<Op> removals;
+        for (const Call &call : w.journal)
+            if (call.op == Op::SetupDiGetClassDevsA || call.op == Op::SetupDiCallClassInstaller ||
+                call.op == Op::DiUninstallDriverW || call.op == Op::SetupUninstallOEMInfW)
+                removals.push_back(call.op);
+        EXPECT_EQ(c.removals, removals);
+    }
     EXPECT_EQ(std::vector<std::string>{}, BrokenRemovalInvariants(w, status, GetLastError()));
 }
 

@@ -172,8 +172,10 @@ static void PublishedCopies(int withNextVersion, int remove, Text *listing)
             continue;
         if (remove)
             DeleteFileW(path);
-        else if (WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, sizeof name, NULL, NULL))
+        else if (WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, sizeof name, NULL, NULL)) {
             TextAppend(listing, "Found "), TextAppend(listing, name), TextAppend(listing, "\r\n");
+            AppendRootDevicesOf(name, listing);
+        }
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);

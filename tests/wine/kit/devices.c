@@ -58,3 +58,26 @@ ULONG DeviceStatus(const char *hardwareId)
     SetupDiDestroyDeviceInfoList(set);
     return status;
 }
+
+void AppendRootDevicesOf(const char *name, Text *listing)
+{
+    HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_ALLCLASSES);
+    SP_DEVINFO_DATA device = {.cbSize = sizeof device};
+    DWORD count = 0;
+    while (SetupDiEnumDeviceInfo(set, count, &device))
+        count++;
+    while (count-- > 0) {
+        char infPath[MAX_PATH] = "", id[MAX_DEVICE_ID_LEN + 1];
+        DWORD size = sizeof infPath - 1;
+        HKEY key;
+        if (!SetupDiEnumDeviceInfo(set, count, &device) ||
+            (key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ)) == INVALID_HANDLE_VALUE)
+            continue;
+        RegQueryValueExA(key, "InfPath", NULL, NULL, (BYTE *)infPath, &size);
+        RegCloseKey(key);
+        if (lstrcmpiA(infPath, name) == 0 && SetupDiGetDeviceInstanceIdA(set, &device, id, sizeof id, NULL) &&
+            _strnicmp(id, "ROOT\\", 5) == 0)
+            TextAppend(listing, "Found "), TextAppend(listing, id), TextAppend(listing, "\r\n");
+    }
+    SetupDiDestroyDeviceInfoList(set);
+}

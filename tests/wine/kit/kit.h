@@ -72,6 +72,9 @@ const char *PresentHardwareIds(void);
 // What the configuration manager says of the first present device with hardwareId: its
 // DN_* flags, 0 where none has it. Windows sets some for every present device.
 ULONG DeviceStatus(const char *hardwareId);
+// Appends "Found <instance ID>" for each root-enumerated device, present or not, whose
+// driver came from the published copy name, last one first, as drvremove /list names them.
+void AppendRootDevicesOf(const char *name, Text *listing);
 
 // A window with this title on a thread of its own, which HangWizard stops reading messages
 // until CloseWizard; CloseWizard tells whether drvplant had sent it WM_CLOSE.
