@@ -481,8 +481,9 @@ TEST_P(RemovalFaultMatrixTest, NeverWidensAndReportsWhatFailed)
     for (const std::string &name : taken)
         EXPECT_TRUE(op == Op::printf || said((r.scenario->list ? "Found " : "Removed ") + name + "\r\n"))
             << name << " went without its line";
+    // (A listing's device lines are the listing invariant's, copy by copy.)
     for (const std::string &name : cleanTaken)
-        EXPECT_TRUE(taken.count(name) || op == Op::printf || ended || (recordUnread && name == "oem4.inf") ||
+        EXPECT_TRUE(taken.count(name) || name.compare(0, 3, "oem") != 0 || op == Op::printf || ended || (recordUnread && name == "oem4.inf") ||
                     said(name + " FAILURE: ") || said("oem*.inf FAILURE: ") || said("dev.inf FAILURE: ") ||
                     said("GetSystemWindowsDirectory FAILURE: ") || said("usage: drvremove "))
             << name << " kept without the line of what kept it";
