@@ -11,6 +11,26 @@ enum ExitStatus {
 
 ProgramMain InstallMain;
 
+// One install run, as both programs make it.
+struct InstallRun {
+    const WCHAR *infPath;
+    const char *hardwareId; // what the search prints and compares
+    const WCHAR *wideId;    // the caller's own characters, which Windows is given
+    BOOL seen;              // whether a person may see the run
+    DWORD updateFlags;      // of the forced update
+};
+
+// What a program does where no present device reports the ID; its exit status.
+typedef int AbsentDevice(const InstallRun &run);
+
+// A whole install run: the handoff, the wizard, the arguments (usage names the program),
+// the search, and the driver forced onto the present devices that carry the ID, or absent
+// where none does; then the success and restart lines.
+int RunInstall(int count, char **args, WCHAR **wideArgs, const char *usage, AbsentDevice *absent);
+
+// The forced update onto every present device that carries the ID; a failure is reported.
+BOOL ForceDriver(const InstallRun &run, BOOL *rebootRequired);
+
 // True when a present device reports hardwareId; the last error is what the search
 // ended on.
 BOOL FindPresentDevice(const char *hardwareId);
