@@ -43,11 +43,8 @@ static int ForceOntoMade(const InstallRun &run, HDEVINFO set, SP_DEVINFO_DATA *d
         if (ForceDriver(run, &rebootRequired))
             return rebootRequired ? kInstalledRestartNeeded : kInstalled;
     }
-    // The failure that decided the run stays the last error.
-    DWORD code = GetLastError();
     if (!SetupDiCallClassInstaller(DIF_REMOVE, set, device))
         ReportFailure(kTakeBackLabel);
-    SetLastError(code);
     return kFailed;
 }
 
@@ -84,9 +81,7 @@ static int CreateAndForce(const InstallRun &run)
         ReportFailure(kRegisterLabel);
     else
         status = ForceOntoMade(run, set, &device);
-    DWORD code = GetLastError();
     SetupDiDestroyDeviceInfoList(set);
-    SetLastError(code);
     // Looked at as drvplant looks at the devices it forced, once the set is given back.
     return status == kFailed ? kFailed : ForcedDevicesStatus(run.hardwareId, status);
 }
