@@ -52,9 +52,9 @@ static int ForceOntoMade(const InstallRun &run, HDEVINFO set, SP_DEVINFO_DATA *d
 // the driver forced onto it, as onto a present one.
 static int CreateAndForce(const InstallRun &run)
 {
-    // A search that did not see every device may have missed one that carries the ID: a
-    // second device is worse than none.
-    if (GetLastError() != ERROR_NO_MORE_ITEMS)
+    // A search that did not see every device and its IDs may have missed one that carries
+    // the ID: a second device is worse than none.
+    if (!run.searchedAll)
         return kFailed;
     GUID classGuid;
     WCHAR className[MAX_CLASS_NAME_LEN];

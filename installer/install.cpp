@@ -83,7 +83,7 @@ static int Install(InstallRun &run, AbsentDevice *absent)
         SetupSetNonInteractiveMode(TRUE);
         run.updateFlags |= INSTALLFLAG_NONINTERACTIVE;
     }
-    if (!FindPresentDevice(run.hardwareId))
+    if (!FindPresentDevice(run.hardwareId, &run.searchedAll))
         status = absent(run);
     else if (ForceDriver(run, &rebootRequired))
         status = ForcedDevicesStatus(run.hardwareId, rebootRequired ? kInstalledRestartNeeded : kInstalled);
@@ -111,7 +111,7 @@ int RunInstall(int count, char **args, WCHAR **wideArgs, const char *usage, Abse
     } else {
         // hardwareId is what the search prints and compares; Windows is given the caller's
         // own characters, wideId.
-        InstallRun run = {infPath, args[2], wideArgs[2], TRUE, 0};
+        InstallRun run = {infPath, args[2], wideArgs[2], TRUE, FALSE, 0};
         status = Install(run, absent);
     }
     return status;

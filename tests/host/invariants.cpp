@@ -132,32 +132,44 @@ static bool HandedOff(const World &w, int status, std::vector<std::string> *brok
     return true;
 }
 
-// Whether a present device carries the argument among its IDs, upper-cased, as the search
-// compares them.
-static bool CarriesArgument(const World &w, const Device &d)
-{
-    std::string wanted = w.args.size() > 2 ? w.args[2] : "", ids = d.ids;
-    std::transform(ids.begin(), ids.end(), ids.begin(), [](char c) { return (char)toupper((unsigned char)c); });
-    return d.present && d.hasIds && ("\0" + ids + "\0").find("\0" + wanted + "\0") != std::string::npos;
-}
-
 // What the present devices that a forced install looks at afterwards say: those that
-// carry the argument.
+// carry the argument among their IDs, upper-cased, as the search compares them.
 struct Verdict {
     bool fails = false, waits = false;
 };
 static Verdict DevicesVerdict(const World &w)
 {
     Verdict v;
+    std::string wanted = w.args.size() > 2 ? w.args[2] : "";
     for (const Device &d : w.devices) {
-        if (!CarriesArgument(w, d))
+        std::string ids = d.ids;
+        std::transform(ids.begin(), ids.end(), ids.begin(), [](char c) { return (char)toupper((unsigned char)c); });
+        if (!d.present || !d.hasIds || ("\0" + ids + "\0").find("\0" + wanted + "\0") == std::string::npos)
             continue;
         ULONG problem = (d.status & DN_HAS_PROBLEM) != 0 ? d.problem : 0;
         bool waits = (d.status & DN_NEED_RESTART) != 0 || problem == CM_PROB_NEED_RESTART;
         v.waits = v.waits || waits;
-        v.fails = v.fails || (!waits && problem != 0 && problem != CM_PROB_DISABLED);
+        v.fails = v.fails || (!waits && (d.status & DN_HAS_PROBLEM) != 0 && problem != CM_PROB_DISABLED);
     }
     return v;
+}
+
+// Whether a present device carries the argument among its IDs, upper-cased, as the search
+// compares them: up to the first empty string, in what the platform hands out.
+static bool CarriesArgument(const World &w, const Device &d)
+{
+    std::string wanted = w.args.size() > 2 ? w.args[2] : "";
+    std::string ids = d.ids.substr(0, d.claimedSize ? *d.claimedSize : d.ids.size());
+    std::transform(ids.begin(), ids.end(), ids.begin(), [](char c) { return (char)toupper((unsigned char)c); });
+    for (size_t at = 0; d.present && d.hasIds && at < ids.size();) {
+        size_t end = std::min(ids.find('\0', at), ids.size());
+        if (end == at)
+            break;
+        if (ids.compare(at, end - at, wanted) == 0)
+            return true;
+        at = end + 1;
+    }
+    return false;
 }
 
 // drvcreate's own: at most one device made, none beside a present one that carries the
@@ -175,8 +187,11 @@ static void CheckMadeDevices(const World &w, std::vector<std::string> *broken)
         alreadyThere = alreadyThere || (!d.made && CarriesArgument(w, d));
         if (!d.made)
             continue;
+        // A set whose destruction failed holds its element until the process ends.
+        require(d.registered || Faulted(w, Op::SetupDiDestroyDeviceInfoList), "an element left in no set");
+        if (!d.registered)
+            continue;
         made++;
-        require(d.registered, "an element left registered in no set");
         require(!d.infPath.empty() || d.removed || !printed ||
                     w.out.find(std::string(kTakeBackLabel) + " FAILURE: ") != std::string::npos,
                 "a made device left without its driver, and no line that says so");

@@ -178,12 +178,10 @@ BOOL SetupDiSetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA device, DW
     memcpy(&units[0], buffer, size);
     if (units[units.size() - 1] != 0 || units[units.size() - 2] != 0)
         return Fail(ERROR_INVALID_DATA);
+    // Read back through the ANSI variant: what code page 1252 cannot hold becomes '?'.
     std::string ids;
-    for (char16_t unit : units) {
-        if (unit > 0x7f)
-            return Unmodelled("hardware IDs beyond ASCII"), FALSE;
-        ids += (char)unit;
-    }
+    for (char16_t unit : units)
+        ids += unit <= 0xff ? (char)unit : '?';
     stored->hasIds = true;
     stored->ids = ids;
     return Succeed();

@@ -311,7 +311,13 @@ static const InstallCase kCreateCases[] = {
     {.name = "inf_names_no_class", .args = kCreating,
      .out = kVirtualWalk + HexReportLine(kNewDeviceLabel, ERROR_INVALID_DEVINST_NAME), .status = 2,
      .inf = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"},
-    // Without the whole walk a device that carries the ID may have been missed.
+    // Without the whole walk, or with a device whose IDs could not be read, a device that
+    // carries the ID may have been missed.
+    {.name = "a_devices_ids_unreadable_no_device_made", .args = kCreating,
+     .faults = {{Op::SetupDiGetDeviceRegistryPropertyA, 1, ERROR_NOT_ENOUGH_MEMORY}},
+     .out = SearchLine("ROOT\\VIRTUAL") + ReportLine(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY) +
+            CompareLine("root\\sampledev") + CompareLine("ROOT\\OTHER") + ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS),
+     .status = 2},
     {.name = "search_failed_no_device_made", .args = kCreating,
      .faults = {{Op::SetupDiGetClassDevsA, 0, ERROR_ACCESS_DENIED}},
      .out = ReportLine(kListDevicesLabel, ERROR_ACCESS_DENIED), .status = 2},
