@@ -72,6 +72,14 @@ const char *PresentHardwareIds(void);
 // What the configuration manager says of the first present device with hardwareId: its
 // DN_* flags, 0 where none has it. Windows sets some for every present device.
 ULONG DeviceStatus(const char *hardwareId);
+// Appends the search's lines for searchId: its line, then one for each hardware ID that the
+// prefix holds in walk order, up to walkEnd (every one without it).
+void ExpectSearch(Text *lines, const char *searchId, const char *walkEnd);
+// The present devices with hardwareId: how many; the first one's instance ID in id (size
+// bytes, empty where none has it); and, by DIF_REMOVE, none of them any more.
+int CountPresent(const char *hardwareId);
+const char *InstanceIdOf(const char *hardwareId, char *id, DWORD size);
+void RemoveDevices(const char *hardwareId);
 
 // A window with this title on a thread of its own, which HangWizard stops reading messages
 // until CloseWizard; CloseWizard tells whether drvplant had sent it WM_CLOSE.
