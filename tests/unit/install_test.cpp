@@ -306,6 +306,12 @@ static const InstallCase kCreateCases[] = {
      .out = kVirtualWalk + kCreated + ReportLine(kForceLabel, ERROR_ACCESS_DENIED) +
             ReportLine(kTakeBackLabel, ERROR_ACCESS_DENIED),
      .status = 2, .made = kMadeAndLeft},
+    // Windows takes no device ID of more than 200 characters.
+    {.name = "hardware_id_too_long_for_windows", .args = {kProgram, "dev.inf", "ROOT\\" + std::string(200, 'X')},
+     .out = SearchLine("ROOT\\" + std::string(200, 'X')) + CompareLine("PCI\\VEN_8086") + CompareLine("root\\sampledev") +
+            CompareLine("ROOT\\OTHER") + ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS) +
+            HexReportLine(kWriteIdsLabel, ERROR_INVALID_PARAMETER),
+     .status = 2},
     {.name = "class_not_readable_from_the_inf", .args = kCreating,
      .out = kVirtualWalk + ReportLine(kReadClassLabel, ERROR_ACCESS_DENIED), .status = 2, .infUnreadable = true},
     {.name = "inf_names_no_class", .args = kCreating,
