@@ -1,4 +1,4 @@
-# make            build/{x86,x64,arm64}/drvplant.exe and drvremove.exe (installs nothing)
+# make            build/{x86,x64,arm64}/drvplant.exe, drvremove.exe and drvcreate.exe (installs nothing)
 # make deps       install what building and testing need on Debian 12 (as root): Debian's
 #                 packages, and Inno Setup's compiler from npm as package-lock.json pins it
 # make demo       deps, then both jobs of drvplant and a removal in a throwaway Wine prefix
@@ -15,7 +15,7 @@
 # make fuzz       fuzz whole runs for FUZZ_SECONDS (60), then report coverage
 # make bench      drvplant against a reference under Wine: BENCH_DEVICES (500), BENCH_PAIRS (5)
 # make dist       build/dist/drvplant-<version>.zip, signed when given a key (tools/sign.sh)
-# make verify     FILE=drvplant.exe (or drvremove.exe): is it, signature aside, this checkout's build?
+# make verify     FILE=drvplant.exe (drvremove.exe, drvcreate.exe): is it, signature aside, this checkout's build?
 # make clean
 # Building and installing say one line each; their logs are kept in build/logs.
 

@@ -67,10 +67,11 @@ function(program_exe target program entry library failed description)
 endfunction()
 program_exe(drvplant drvplant InstallMain installer 2 "${PROJECT_DESCRIPTION}")
 program_exe(drvremove drvremove RemoveMain remover 8 "${drvremove_description}")
+program_exe(drvcreate drvcreate CreateMain creator 2 "${drvcreate_description}")
 # For the Wine suite only: drvplant as Windows without SetDefaultDllDirectories runs it (XP,
 # Vista, 7 without its update). It looks the entry up under a name that no kernel32 has.
 # What ships: make builds these.
-add_custom_target(exes DEPENDS drvplant drvremove)
+add_custom_target(exes DEPENDS drvplant drvremove drvcreate)
 program_exe(drvplant_old_loader drvplant InstallMain installer 2 "${PROJECT_DESCRIPTION}")
 target_compile_definitions(drvplant_old_loader PRIVATE
     DRVPLANT_DIRECTORIES_ENTRY="NoSetDefaultDllDirectories")

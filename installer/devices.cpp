@@ -34,7 +34,7 @@ int ForcedDevicesStatus(const char *hardwareId, int status)
     char id[MAX_DEVICE_ID_LEN + 1], code[11];
     // A device that went away, or whose status cannot be read, is passed over.
     for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &device); index++) {
-        if (!CarriesId(set, &device, hardwareId, FALSE) ||
+        if (!CarriesId(set, &device, hardwareId, NULL) ||
             CM_Get_DevNode_Status(&state, &problem, device.DevInst, 0) != CR_SUCCESS)
             continue;
         if (WaitsForRestart(state, problem)) {

@@ -48,34 +48,47 @@ static BOOL BoxCanBeSeen(void)
     return visible;
 }
 
-// hardwareId is what the search prints and compares; the update is given the caller's own
-// characters, wideId.
-static int Install(const WCHAR *infPath, const char *hardwareId, const WCHAR *wideId)
+BOOL ForceDriver(const InstallRun &run, BOOL *rebootRequired)
 {
-    int status = kFailed;
-    BOOL rebootRequired = FALSE;
-    BOOL seen = BoxCanBeSeen();
-    DWORD updateFlags = INSTALLFLAG_FORCE;
-    // Nor can anybody answer Windows' own prompts there (an untrusted publisher's, say):
-    // they must fail the run rather than hold it. A person who sees the run may answer.
-    if (!seen) {
-        SetupSetNonInteractiveMode(TRUE);
-        updateFlags |= INSTALLFLAG_NONINTERACTIVE;
-    }
-    if (FindPresentDevice(hardwareId)) {
-        if (UpdateDriverForPlugAndPlayDevicesW(NULL, wideId, infPath, updateFlags, &rebootRequired))
-            status = ForcedDevicesStatus(hardwareId, rebootRequired ? kInstalledRestartNeeded : kInstalled);
-        else
-            ReportFailure(kForceLabel);
-    } else if (SetupCopyOEMInfW(infPath, NULL, SPOST_PATH, 0, NULL, 0, NULL, NULL)) {
-        status = kInstalled;
-    } else if (seen) {
+    if (UpdateDriverForPlugAndPlayDevicesW(NULL, run.wideId, run.infPath, run.updateFlags, rebootRequired))
+        return TRUE;
+    return ReportFailure(kForceLabel);
+}
+
+// drvplant's answer to an absent device: the INF among the OEM INFs, for the device to find
+// when it is plugged in later.
+static int PreInstall(const InstallRun &run)
+{
+    if (SetupCopyOEMInfW(run.infPath, NULL, SPOST_PATH, 0, NULL, 0, NULL, NULL))
+        return kInstalled;
+    if (run.seen) {
         // The caller's log should hold the lines while the box waits for a person.
         FlushOutput();
         MessageBoxA(NULL, kInstallFailed, "Warning", MB_OK);
     } else {
         PrintKeepingLastError("%s\n", kInstallFailed);
     }
+    return kFailed;
+}
+
+static int Install(InstallRun &run, AbsentDevice *absent)
+{
+    int status;
+    BOOL rebootRequired = FALSE;
+    run.seen = BoxCanBeSeen();
+    run.updateFlags = INSTALLFLAG_FORCE;
+    // Nor can anybody answer Windows' own prompts there (an untrusted publisher's, say):
+    // they must fail the run rather than hold it. A person who sees the run may answer.
+    if (!run.seen) {
+        SetupSetNonInteractiveMode(TRUE);
+        run.updateFlags |= INSTALLFLAG_NONINTERACTIVE;
+    }
+    if (!FindPresentDevice(run.hardwareId, &run.searchedAll))
+        status = absent(run);
+    else if (ForceDriver(run, &rebootRequired))
+        status = ForcedDevicesStatus(run.hardwareId, rebootRequired ? kInstalledRestartNeeded : kInstalled);
+    else
+        status = kFailed;
     if (status != kFailed)
         PrintKeepingLastError("Driver Installed successfully.\n");
     if (status == kInstalledRestartNeeded)
@@ -83,7 +96,7 @@ static int Install(const WCHAR *infPath, const char *hardwareId, const WCHAR *wi
     return status;
 }
 
-int InstallMain(int count, char **args, WCHAR **wideArgs)
+int RunInstall(int count, char **args, WCHAR **wideArgs, const char *usage, AbsentDevice *absent)
 {
     WCHAR infPath[kInfPathSize];
     int status = kFailed;
@@ -91,12 +104,20 @@ int InstallMain(int count, char **args, WCHAR **wideArgs)
         return status;
     DismissWizard();
     if (count != 3 || !ComposeInfPath(wideArgs[0], wideArgs[1], infPath)) {
-        PrintKeepingLastError("%s", kUsage);
+        PrintKeepingLastError("%s", usage);
     } else if (!PathNamesSomething(infPath)) {
         PrintKeepingLastError("  File not found.\n");
-        PrintKeepingLastError("%s", kUsage);
+        PrintKeepingLastError("%s", usage);
     } else {
-        status = Install(infPath, args[2], wideArgs[2]);
+        // hardwareId is what the search prints and compares; Windows is given the caller's
+        // own characters, wideId.
+        InstallRun run = {infPath, args[2], wideArgs[2], TRUE, FALSE, 0};
+        status = Install(run, absent);
     }
     return status;
+}
+
+int InstallMain(int count, char **args, WCHAR **wideArgs)
+{
+    return RunInstall(count, args, wideArgs, kUsage, PreInstall);
 }

@@ -30,8 +30,9 @@ static BYTE *AllocateIdBlock(DWORD size)
 
 // A device whose IDs cannot be read (one unplugged during the walk, say) is reported and
 // passed over: it must not hide the devices after it.
-BOOL CarriesId(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId, BOOL print)
+BOOL CarriesId(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId, BOOL *unread)
 {
+    BOOL print = unread != NULL;
     BOOL carries = FALSE;
     BYTE *ids = NULL;
     DWORD given = 0;
@@ -56,13 +57,16 @@ BOOL CarriesId(HDEVINFO set, SP_DEVINFO_DATA *device, const char *hardwareId, BO
                               print);
     } else if (print && GetLastError() != ERROR_INVALID_DATA) { // a device without IDs is passed over
         ReportFailure(kReadIdsLabel);
+        *unread = TRUE;
     }
     LocalFree(ids);
     return carries;
 }
 
-BOOL FindPresentDevice(const char *hardwareId)
+BOOL FindPresentDevice(const char *hardwareId, BOOL *searchedAll)
 {
+    BOOL unread = FALSE;
+    *searchedAll = FALSE;
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     if (set == INVALID_HANDLE_VALUE)
         return ReportFailure(kListDevicesLabel);
@@ -72,12 +76,13 @@ BOOL FindPresentDevice(const char *hardwareId)
     SP_DEVINFO_DATA device;
     device.cbSize = sizeof device;
     for (DWORD index = 0; !found && SetupDiEnumDeviceInfo(set, index, &device); index++)
-        found = CarriesId(set, &device, hardwareId, TRUE);
+        found = CarriesId(set, &device, hardwareId, &unread);
     // Wine leaves the sizing read's 122 behind a successful read; a match is a match.
     if (found)
         SetLastError(ERROR_SUCCESS);
     else if (GetLastError() != ERROR_SUCCESS)
         ReportFailure(kNextDeviceLabel);
+    *searchedAll = !unread && GetLastError() == ERROR_NO_MORE_ITEMS;
 
     DWORD code = GetLastError();
     SetupDiDestroyDeviceInfoList(set);

@@ -73,6 +73,12 @@
     X(DICS_FLAG_GLOBAL, 0x00000001)            \
     X(DIREG_DRV, 0x00000002)                   \
     X(DIF_REMOVE, 0x00000005)                  \
+    X(DIF_REGISTERDEVICE, 0x00000019)          \
+    X(DICD_GENERATE_ID, 0x00000001)            \
+    X(MAX_CLASS_NAME_LEN, 32)                  \
+    X(CM_PROB_NOT_CONFIGURED, 1u)              \
+    X(ERROR_CLASS_MISMATCH, 0xE0000201u)       \
+    X(ERROR_INVALID_DEVINST_NAME, 0xE0000205u) \
     X(DI_REMOVEDEVICE_GLOBAL, 0x00000001)      \
     X(DI_NEEDRESTART, 0x00000080)              \
     X(DI_NEEDREBOOT, 0x00000100)               \

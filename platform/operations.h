@@ -71,6 +71,19 @@
     X(setupapi, void, SetupCloseInfFile, (void)0, (HINF inf), (inf))                          \
     X(setupapi, BOOL, SetupUninstallOEMInfW, FALSE,                                           \
       (LPCWSTR name, DWORD flags, PVOID reserved), (name, flags, reserved))                   \
+    /* Making a root-enumerated device: the INF's class, a set and an element of it. */      \
+    X(setupapi, BOOL, SetupDiGetINFClassW, FALSE,                                             \
+      (LPCWSTR inf, GUID *classGuid, LPWSTR className, DWORD size, PDWORD requiredSize),      \
+      (inf, classGuid, className, size, requiredSize))                                        \
+    X(setupapi, HDEVINFO, SetupDiCreateDeviceInfoList, INVALID_HANDLE_VALUE,                  \
+      (const GUID *classGuid, HWND parent), (classGuid, parent))                              \
+    X(setupapi, BOOL, SetupDiCreateDeviceInfoW, FALSE,                                        \
+      (HDEVINFO set, LPCWSTR name, const GUID *classGuid, LPCWSTR description, HWND parent,   \
+       DWORD flags, PSP_DEVINFO_DATA device),                                                 \
+      (set, name, classGuid, description, parent, flags, device))                             \
+    X(setupapi, BOOL, SetupDiSetDeviceRegistryPropertyW, FALSE,                               \
+      (HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property, const BYTE *buffer, DWORD size), \
+      (set, device, property, buffer, size))                                                  \
     /* SETUPAPI has the configuration manager's calls too, on every Windows from XP. */     \
     X(setupapi, DWORD, CMP_WaitNoPendingInstallEvents, WAIT_FAILED, (DWORD timeout), (timeout)) \
     X(setupapi, BOOL, SetupDiGetDeviceInstanceIdA, FALSE,                                     \

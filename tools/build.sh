@@ -1,6 +1,6 @@
 #!/bin/sh
 # build.sh <build> [target]: configures build/<build> and builds target, or all of it.
-#   x86, x64, arm64 the Windows exes (target exes: drvplant and drvremove) and the programs
+#   x86, x64, arm64 the Windows exes (target exes: drvplant, drvremove, drvcreate) and the programs
 #                  that test them
 #   host           the unit tests against the stand-in
 #   host-sanitize  the same with AddressSanitizer and UndefinedBehaviorSanitizer

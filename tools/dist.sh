@@ -1,6 +1,6 @@
 #!/bin/sh
 # Makes the release archive $2/drvplant-<version>.zip from the x86, x64 and arm64 builds
-# under $1: the six exes (drvplant and drvremove for each), the README, the documents an
+# under $1: the nine exes (drvplant, drvremove and drvcreate for each), the README, the documents an
 # installer author needs (docs/), the licence, and SHA256SUMS over all of them. Entry order,
 # times (the commit's) and permissions are fixed, so one commit always gives the same bytes.
 # With SIGN_PKCS12 or SIGN_PKCS11_MODULE set (see sign.sh), the exes are signed first.
@@ -12,15 +12,18 @@ out=$(cd "$2" && pwd)
 version=$(sed -n 's/^project(drvplant VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 top=drvplant-$version
 arches="x86 x64 arm64"
-exes=$(for arch in $arches; do printf '%s/drvplant.exe %s/drvremove.exe ' $arch $arch; done)
+programs="drvplant drvremove drvcreate"
+exes=$(for arch in $arches; do for program in $programs; do printf '%s/%s.exe ' $arch $program; done; done)
 docs="docs/recipes.md docs/reference.md docs/deploying.md"
 texts="README.md $docs LICENSE"
 files="$exes$texts"
 rm -rf "${out:?}/$top" "$out/$top.zip"
 for arch in $arches; do
     mkdir -p "$out/$top/$arch"
-    cp "$builds/$arch/drvplant.exe" "$builds/$arch/drvremove.exe" "$out/$top/$arch/"
-    chmod 755 "$out/$top/$arch/drvplant.exe" "$out/$top/$arch/drvremove.exe"
+    for program in $programs; do
+        cp "$builds/$arch/$program.exe" "$out/$top/$arch/"
+        chmod 755 "$out/$top/$arch/$program.exe"
+    done
 done
 mkdir -p "$out/$top/docs"
 for text in $texts; do

@@ -1,6 +1,6 @@
 #!/bin/sh
 # verify.sh <exe> <builds>: says in one line whether exe, with any Authenticode signature
-# taken off, is this checkout's build of drvplant or drvremove for its architecture (under
+# taken off, is this checkout's build of drvplant, drvremove or drvcreate for its architecture (under
 # <builds>/x86, x64 or arm64), whatever the file is called.
 # Exits 0 when it is, 1 when it is not.
 set -eu
@@ -28,12 +28,12 @@ without_checksum() {
     dd if=/dev/zero of="$2" bs=1 seek=$((header + 88)) count=4 conv=notrunc 2>/dev/null
 }
 without_checksum "$scratch/unsigned.exe" "$scratch/copy.exe"
-for program in drvplant drvremove; do
+for program in drvplant drvremove drvcreate; do
     without_checksum "$builds/$arch/$program.exe" "$scratch/built.exe"
     if cmp -s "$scratch/copy.exe" "$scratch/built.exe"; then
         echo "$file: $program $version $arch, the build of this checkout"
         exit 0
     fi
 done
-echo "$file: neither drvplant nor drvremove $version $arch as this checkout builds them"
+echo "$file: not drvplant, drvremove or drvcreate $version $arch as this checkout builds them"
 exit 1

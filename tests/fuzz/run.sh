@@ -18,4 +18,4 @@ LLVM_PROFILE_FILE="$build/corpus.profraw" "$build/tests/fuzz/run_coverage" -runs
     "$build/corpus" "$seeds" 2>/dev/null
 llvm-profdata-14 merge -o "$build/corpus.profdata" "$build/corpus.profraw"
 llvm-cov-14 report "$build/tests/fuzz/run_coverage" -instr-profile="$build/corpus.profdata" \
-    "$root/common" "$root/installer" "$root/remover"
+    "$root/common" "$root/installer" "$root/remover" "$root/creator"

@@ -1,10 +1,10 @@
-// Feeds whole runs of either program arbitrary machines through the stand-in: device lists whose property
+// Feeds whole runs of each program arbitrary machines through the stand-in: device lists whose property
 // bytes and reported sizes are anything, faults of any code at any call, single- and
 // double-byte code pages, search IDs of any bytes, and now and then any command line,
 // open windows, and an exe on another machine than its Windows. Sanitizers catch what
 // goes wrong in memory; the invariants that the fault matrix judges its runs by catch
 // what goes wrong in the run.
-#include "installer/installer.h"
+#include "creator/creator.h"
 #include "remover/remover.h"
 #include "tests/host/invariants.h"
 #include "tests/host/expected.h"
@@ -132,14 +132,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
             w.files[image] = data.ConsumeBool() ? "MZ" : "not an image";
     w.startedStatus = data.ConsumeIntegral<DWORD>();
     w.installsPending = data.ConsumeBool();
+    // An install run is drvcreate's now and then; an input that ends early keeps drvplant.
+    bool creation = !removal && data.ConsumeBool();
 
     world = &w;
-    int status = RunProgram(removal ? RemoveMain : InstallMain);
+    int status = RunProgram(removal ? RemoveMain : creation ? CreateMain : InstallMain);
     DWORD lastError = GetLastError();
     world = nullptr;
 
-    std::vector<std::string> broken = removal ? BrokenRemovalInvariants(w, status, lastError)
-                                              : BrokenInvariants(w, status, lastError);
+    std::vector<std::string> broken = removal    ? BrokenRemovalInvariants(w, status, lastError)
+                                      : creation ? BrokenCreationInvariants(w, status, lastError)
+                                                 : BrokenInvariants(w, status, lastError);
     for (const std::string &what : broken)
         fprintf(stderr, "broken: %s\n", what.c_str());
     if (!broken.empty())

@@ -15,7 +15,7 @@ inline constexpr char kRemover[] = "C:\\tools\\drvremove.exe";
 inline constexpr char16_t kInfPath[] = u"C:\\tools\\dev.inf";
 // An INF as packages have them: dev.inf's bytes.
 inline const std::string kDevInf =
-    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\nClassGuid={4d36e97d-e325-11ce-bfc1-08002be10318}\r\n"
     "Provider=%Vendor%\r\nDriverVer=12/07/2026,1.0.0.0\r\n[Strings]\r\nVendor=\"Contoso\"\r\n";
 inline constexpr char16_t kEnglishWizard[] = u"Found New Hardware Wizard";
 inline constexpr char16_t kChineseWizard[] = u"\u627E\u5230\u65B0\u7684\u786C\u4EF6\u5411\u5BFC";
@@ -71,6 +71,7 @@ inline World ArchiveOnX64()
 }
 
 inline constexpr char kUsage[] = "usage: drvplant <INF_File> <Hardware_ID>\r\n";
+inline constexpr char kCreateUsage[] = "usage: drvcreate <INF_File> <Hardware_ID>\r\n";
 inline constexpr char kSuccess[] = "Driver Installed successfully.\r\n";
 inline std::string SearchLine(const std::string &id) { return "Search for Device ID: [" + id + "]\r\n"; }
 inline std::string CompareLine(const std::string &id) { return "Compare device ID: [" + id + "]\r\n"; }

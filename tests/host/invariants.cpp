@@ -3,6 +3,7 @@
 #include "expected.h"
 #include "installer/installer.h"
 #include "remover/remover.h"
+#include "creator/creator.h"
 
 #include <ctype.h>
 #include <stdio.h>
@@ -30,9 +31,12 @@ std::vector<std::string> PrintedLines(const World &w)
 static bool ReportedCode(const World &w, const std::string &line, DWORD *code, bool *named)
 {
     const char *label = NULL;
-    for (const char *known : kReportLabels)
+    auto match = [&](const char *known) {
         if (line.compare(0, strlen(known) + 10, std::string(known) + " FAILURE: ") == 0)
             label = known;
+    };
+    std::for_each(std::begin(kReportLabels), std::end(kReportLabels), match);
+    std::for_each(std::begin(kCreationLabels), std::end(kCreationLabels), match);
     if (label == NULL)
         return false;
     *named = false;
@@ -92,7 +96,8 @@ std::string Unreleased(const World &w)
     if (!w.blocks.empty() || w.badFrees != 0)
         held += "blocks leaked or freed twice; ";
     // Sets, INFs and keys are the program's to give back, even where giving back then fails.
-    if (CallsMade(w, Op::SetupDiGetClassDevsA, true) != CallsMade(w, Op::SetupDiDestroyDeviceInfoList) ||
+    if (CallsMade(w, Op::SetupDiGetClassDevsA, true) + CallsMade(w, Op::SetupDiCreateDeviceInfoList, true) !=
+            CallsMade(w, Op::SetupDiDestroyDeviceInfoList) ||
         CallsMade(w, Op::SetupOpenInfFileW, true) != CallsMade(w, Op::SetupCloseInfFile) ||
         CallsMade(w, Op::SetupDiOpenDevRegKey, true) != CallsMade(w, Op::RegCloseKey) ||
         w.openSearches != 0 || !w.openFiles.empty() || !w.processHandles.empty())
@@ -116,7 +121,7 @@ static bool HandedOff(const World &w, int status, std::vector<std::string> *brok
     if (w.started.empty())
         return false;
     const Started &s = w.started[0];
-    for (Op own : {Op::UpdateDriverForPlugAndPlayDevicesW, Op::SetupCopyOEMInfW, Op::MessageBoxA,
+    for (Op own : {Op::UpdateDriverForPlugAndPlayDevicesW, Op::SetupCopyOEMInfW, Op::MessageBoxA, Op::SetupDiCreateDeviceInfoW,
                    Op::SetupUninstallOEMInfW, Op::DiUninstallDriverW, Op::SetupDiCallClassInstaller, Op::printf})
         require(CallsMade(w, own) == 0, "an installing, removing, showing or printing call after the handoff");
     require(status == (int)w.startedStatus, "a status other than the native exe's");
@@ -146,12 +151,63 @@ static Verdict DevicesVerdict(const World &w)
         ULONG problem = (d.status & DN_HAS_PROBLEM) != 0 ? d.problem : 0;
         bool waits = (d.status & DN_NEED_RESTART) != 0 || problem == CM_PROB_NEED_RESTART;
         v.waits = v.waits || waits;
-        v.fails = v.fails || (!waits && problem != 0 && problem != CM_PROB_DISABLED);
+        v.fails = v.fails || (!waits && (d.status & DN_HAS_PROBLEM) != 0 && problem != CM_PROB_DISABLED);
     }
     return v;
 }
 
-std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError)
+// Whether a present device carries the argument among its IDs, upper-cased, as the search
+// compares them: up to the first empty string, in what the platform hands out.
+static bool CarriesArgument(const World &w, const Device &d)
+{
+    std::string wanted = w.args.size() > 2 ? w.args[2] : "";
+    std::string ids = d.ids.substr(0, d.claimedSize ? *d.claimedSize : d.ids.size());
+    std::transform(ids.begin(), ids.end(), ids.begin(), [](char c) { return (char)toupper((unsigned char)c); });
+    for (size_t at = 0; d.present && d.hasIds && at < ids.size();) {
+        size_t end = std::min(ids.find('\0', at), ids.size());
+        if (end == at)
+            break;
+        if (ids.compare(at, end - at, wanted) == 0)
+            return true;
+        at = end + 1;
+    }
+    return false;
+}
+
+// drvcreate's own: at most one device made, none beside a present one that carries the
+// ID (a second run makes no second device), and a made one either got the driver or was
+// taken back, or its removal failed with its line.
+static void CheckMadeDevices(const World &w, std::vector<std::string> *broken)
+{
+    auto require = [broken](bool holds, const char *what) {
+        if (!holds)
+            broken->push_back(what);
+    };
+    bool printed = !Faulted(w, Op::printf), alreadyThere = false;
+    size_t made = 0;
+    for (const Device &d : w.devices) {
+        alreadyThere = alreadyThere || (!d.made && CarriesArgument(w, d));
+        if (!d.made)
+            continue;
+        // A set whose destruction failed holds its element until the process ends.
+        require(d.registered || Faulted(w, Op::SetupDiDestroyDeviceInfoList), "an element left in no set");
+        if (!d.registered)
+            continue;
+        made++;
+        require(!d.infPath.empty() || d.removed || !printed ||
+                    w.out.find(std::string(kTakeBackLabel) + " FAILURE: ") != std::string::npos,
+                "a made device left without its driver, and no line that says so");
+        require(!printed || w.out.find("Created " + d.instanceId + "\r\n") != std::string::npos ||
+                    CallsMade(w, Op::SetupDiGetDeviceInstanceIdA, true) == 0,
+                "a made device without its line");
+    }
+    require(made <= 1, "more than one device made");
+    require(made == 0 || !alreadyThere, "a device made beside a present one that carries the ID");
+    require(w.boxes.empty() && std::count(w.prompts.begin(), w.prompts.end(), "a class installer's message") == 0,
+            "a box, or a class installer's message");
+}
+
+static std::vector<std::string> Broken(const World &w, int status, DWORD lastError, bool creates)
 {
     std::vector<std::string> broken;
     auto require = [&broken](bool holds, const char *what) {
@@ -194,6 +250,8 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
             "SetupAPI left free to ask where nobody sees the run");
     require(w.boxes.size() <= 1 && (w.boxes.empty() || (copies == 1 && !installed)),
             "a box without a failed pre-installation");
+    if (creates)
+        CheckMadeDevices(w, &broken);
     require((w.boxes.empty() && w.prompts.empty()) || w.stationVisible || !stationAnswered,
             "a box or prompt on a window station that nobody sees");
     require(w.boxes.empty() || w.boxes[0].outputDelivered == w.out, "lines held back behind the box");
@@ -204,11 +262,21 @@ std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD last
             "an installation without exactly two arguments");
     // The driver is forced only onto a device the search really found.
     if (printed && updates != 0)
-        require(w.out.find("Found! [") != std::string::npos &&
+        require((w.out.find("Found! [") != std::string::npos || (creates && w.out.find("Created ") != std::string::npos)) &&
                     (w.updates.empty() || w.updates[0].hardwareId == (w.wideArgs.size() > 2 ? w.wideArgs[2] : Widened(w.args[2]))),
                 "a forced update without a found device");
     CheckReports(w, lastError, &broken);
     return broken;
+}
+
+std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError)
+{
+    return Broken(w, status, lastError, false);
+}
+
+std::vector<std::string> BrokenCreationInvariants(const World &w, int status, DWORD lastError)
+{
+    return Broken(w, status, lastError, true);
 }
 
 // The path a program run on w was given as INF_File: beside element 0, as both programs

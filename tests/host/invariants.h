@@ -18,5 +18,9 @@ std::string Unreleased(const World &w);
 // Each invariant that the finished run of drvplant breaks, described; empty when it broke none.
 std::vector<std::string> BrokenInvariants(const World &w, int status, DWORD lastError);
 
+// The same for a run of drvcreate: drvplant's, but for its boxes, and with its own about
+// the devices it makes.
+std::vector<std::string> BrokenCreationInvariants(const World &w, int status, DWORD lastError);
+
 // The same for a run of drvremove.
 std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD lastError);

@@ -41,8 +41,12 @@ BOOL UpdateDriverForPlugAndPlayDevicesW(HWND, LPCWSTR hardwareId, LPCWSTR infPat
         return FALSE;
     std::u16string published = Publish(infPath);
     for (Device &device : world->devices)
-        if (carries(device))
+        if (carries(device)) {
             device.infPath = published.substr(published.rfind(u'\\') + 1);
+            // A device that had no driver starts with this one.
+            if ((device.status & DN_HAS_PROBLEM) != 0 && device.problem == CM_PROB_NOT_CONFIGURED)
+                device.status = DN_DRIVER_LOADED | DN_STARTED;
+        }
     world->updates.push_back({hardwareId, infPath, flags});
     world->restartAsked = world->rebootRequired;
     if (rebootRequired)

@@ -18,6 +18,7 @@ IMPORTED_OPERATIONS(AS_MODEL)
 } // namespace model
 
 inline HDEVINFO const kDeviceSet = (HDEVINFO)0x5e7;
+inline HDEVINFO const kCreatedSet = (HDEVINFO)0x5e8;
 inline HANDLE const kFileSearch = (HANDLE)0xf17d;
 inline HWINSTA const kStation = (HWINSTA)0x57a;
 inline const uintptr_t kFirstDriverKey = 0x4e70000; // a device's driver key: this plus its index
@@ -53,6 +54,8 @@ Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device);
 bool IsOpenSet(HDEVINFO set);
 // The instance ID of the device at index, as SetupDiGetDeviceInstanceIdA gives it.
 std::string InstanceIdOf(const World &w, size_t index);
+// Whether the element at index is a member of the open set.
+bool InSet(HDEVINFO set, size_t index);
 
 // A 32-bit process on 64-bit Windows, or an emulated one: Windows refuses it device
 // installation ("Device Installations on 64-Bit Systems"; the SDK's

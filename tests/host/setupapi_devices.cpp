@@ -1,14 +1,29 @@
 // SETUPAPI's device sets: present devices and their hardware IDs, driver keys, install
-// parameters and the class installer's DIF_REMOVE.
+// parameters, the class installer's DIF_REMOVE and DIF_REGISTERDEVICE, and the sets and
+// elements a program makes itself.
 #include "rooms.h"
 
+#include <ctype.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
 
 bool IsOpenSet(HDEVINFO set)
 {
-    return set == kDeviceSet && world->openSets != 0;
+    return (set == kDeviceSet && world->openSets != 0) || (set == kCreatedSet && world->openLists != 0);
+}
+
+bool InSet(HDEVINFO set, size_t index)
+{
+    if (set == kCreatedSet)
+        return index < world->devices.size() && world->devices[index].made;
+    return std::count(world->setMembers.begin(), world->setMembers.end(), index) != 0;
+}
+
+static bool SameGuid(const GUID &left, const GUID &right)
+{
+    return memcmp(&left, &right, sizeof left) == 0;
 }
 
 Device *DeviceOf(HDEVINFO set, PSP_DEVINFO_DATA device)
@@ -85,11 +100,96 @@ BOOL SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA device,
     return Succeed();
 }
 
+// The SDK's SetupDiCreateDeviceInfo page: an element stays a mere element of its set until
+// it is registered; destroying the set takes one that never was with it.
 BOOL SetupDiDestroyDeviceInfoList(HDEVINFO set)
 {
     if (!IsOpenSet(set))
         return Fail(ERROR_INVALID_HANDLE);
-    world->openSets--;
+    if (set == kCreatedSet) {
+        world->openLists--;
+        auto element = [](const Device &d) { return d.made && !d.registered; };
+        world->devices.erase(std::remove_if(world->devices.begin(), world->devices.end(), element),
+                             world->devices.end());
+    } else {
+        world->openSets--;
+    }
+    return Succeed();
+}
+
+// The SDK's SetupDiCreateDeviceInfoList page: an empty set, tied to the class if one is given.
+HDEVINFO SetupDiCreateDeviceInfoList(const GUID *classGuid, HWND)
+{
+    if (world->openLists != 0)
+        return Unmodelled("more than one created set"), INVALID_HANDLE_VALUE;
+    world->listClass = classGuid != NULL ? *classGuid : GUID{};
+    world->openLists++;
+    Succeed();
+    return kCreatedSet;
+}
+
+// The SDK's SetupDiCreateDeviceInfo page: with DICD_GENERATE_ID the name is a root-enumerated
+// device ID without enumerator or instance (no backslash), and the system makes the instance
+// ID, ROOT\<NAME>\<first free four digits>; the class must be the set's (ERROR_CLASS_MISMATCH).
+BOOL SetupDiCreateDeviceInfoW(HDEVINFO set, LPCWSTR name, const GUID *classGuid, LPCWSTR, HWND, DWORD flags,
+                              PSP_DEVINFO_DATA device)
+{
+    if (set != kCreatedSet || !IsOpenSet(set))
+        return set == kDeviceSet ? Unmodelled("elements made in a set of present devices"), FALSE
+                                 : Fail(ERROR_INVALID_HANDLE);
+    if (flags != DICD_GENERATE_ID)
+        return Unmodelled("elements made with other flags than DICD_GENERATE_ID"), FALSE;
+    if (device != NULL && device->cbSize != sizeof *device)
+        return Fail(ERROR_INVALID_USER_BUFFER);
+    std::u16string wide = name != NULL ? name : u"";
+    if (wide.empty() || wide.find(u'\\') != std::u16string::npos)
+        return Fail(ERROR_INVALID_DEVINST_NAME);
+    if (classGuid == NULL || !SameGuid(*classGuid, world->listClass))
+        return Fail(ERROR_CLASS_MISMATCH);
+    std::string prefix = "ROOT\\";
+    for (char16_t unit : wide)
+        prefix += (char)toupper((unsigned char)unit);
+    std::string instance;
+    for (int n = 0; instance.empty() || std::any_of(world->devices.begin(), world->devices.end(),
+                                                    [&](const Device &d) { return d.instanceId == instance; });
+         n++) {
+        char digits[16];
+        snprintf(digits, sizeof digits, "\\%04d", n % 10000);
+        instance = prefix + digits;
+    }
+    Device made = {false, ""};
+    made.present = false;
+    made.instanceId = instance;
+    made.made = true;
+    made.registered = false;
+    world->devices.push_back(made);
+    if (device != NULL)
+        device->DevInst = (DWORD)(world->devices.size() - 1);
+    return Succeed();
+}
+
+// The SDK's SetupDiSetDeviceRegistryProperty page: SPDRP_HARDWAREID is a REG_MULTI_SZ, its size
+// in bytes with both terminators. Stored as the ANSI variant reads it back.
+BOOL SetupDiSetDeviceRegistryPropertyW(HDEVINFO set, PSP_DEVINFO_DATA device, DWORD property, const BYTE *buffer,
+                                       DWORD size)
+{
+    Device *stored = DeviceOf(set, device);
+    if (stored == NULL)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (property != SPDRP_HARDWAREID)
+        return Unmodelled("device properties set other than SPDRP_HARDWAREID"), FALSE;
+    std::u16string units(size / 2, u'\0');
+    if (buffer == NULL || size % 2 != 0 || size < 4)
+        return Fail(ERROR_INVALID_DATA);
+    memcpy(&units[0], buffer, size);
+    if (units[units.size() - 1] != 0 || units[units.size() - 2] != 0)
+        return Fail(ERROR_INVALID_DATA);
+    // Read back through the ANSI variant: what code page 1252 cannot hold becomes '?'.
+    std::string ids;
+    for (char16_t unit : units)
+        ids += unit <= 0xff ? (char)unit : '?';
+    stored->hasIds = true;
+    stored->ids = ids;
     return Succeed();
 }
 
@@ -120,12 +220,24 @@ BOOL SetupDiSetClassInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device,
     return Succeed();
 }
 
-// DIF_REMOVE: without parameters, or with the global scope, the device is gone.
+// DIF_REMOVE: without parameters, or with the global scope, the device is gone. The WDK's
+// DIF_REGISTERDEVICE page: a made element becomes a device of the world, which has no driver
+// yet (Code 1, not configured).
 BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_DATA device)
 {
     Device *stored = DeviceOf(set, device);
     if (stored == NULL)
         return Fail(ERROR_INVALID_HANDLE);
+    if (function == DIF_REGISTERDEVICE) {
+        if (!stored->made || stored->registered)
+            return Unmodelled("DIF_REGISTERDEVICE of a device already registered"), FALSE;
+        if (RunsEmulated())
+            return Fail(ERROR_IN_WOW64);
+        stored->registered = stored->present = true;
+        stored->status = DN_HAS_PROBLEM;
+        stored->problem = CM_PROB_NOT_CONFIGURED;
+        return Succeed();
+    }
     auto scope = world->removalScopes.find(device->DevInst);
     if (function != DIF_REMOVE || (scope != world->removalScopes.end() && scope->second != DI_REMOVEDEVICE_GLOBAL))
         return Unmodelled("class installer functions other than a global DIF_REMOVE"), FALSE;
@@ -137,7 +249,7 @@ BOOL SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DEVINFO_D
     stored->removed = true;
     stored->present = false;
     stored->infPath.clear();
-    if (world->removedLeaveTheSet)
+    if (world->removedLeaveTheSet && set == kDeviceSet)
         world->setMembers.erase(std::find(world->setMembers.begin(), world->setMembers.end(), device->DevInst));
     return Succeed();
 }
@@ -149,7 +261,7 @@ BOOL SetupDiGetDeviceInstallParamsW(HDEVINFO set, PSP_DEVINFO_DATA device, PSP_D
         return Fail(ERROR_INVALID_HANDLE);
     if (params == NULL || params->cbSize != sizeof *params)
         return Fail(ERROR_INVALID_USER_BUFFER);
-    if (std::count(world->setMembers.begin(), world->setMembers.end(), device->DevInst) == 0)
+    if (!InSet(set, device->DevInst))
         return Fail(ERROR_NO_SUCH_DEVINST);
     params->Flags = world->installFlags[device->DevInst] |
                     (stored->removed && world->removalNeedsRestart ? DI_NEEDREBOOT : 0);

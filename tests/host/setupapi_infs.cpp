@@ -2,6 +2,7 @@
 // recorded of them, reading [Version], and taking copies out.
 #include "rooms.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -159,6 +160,53 @@ BOOL SetupQueryInfOriginalFileInformationW(PSP_INF_INFORMATION information, UINT
                                                                  : path.substr(path.rfind(u'\\') + 1);
     lstrcpynW(original->OriginalInfName, name.c_str(), MAX_PATH);
     original->OriginalCatalogName[0] = 0;
+    return Succeed();
+}
+
+// {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx} as a GUID; false for any other text.
+static bool ParsedGuid(const std::string &text, GUID *guid)
+{
+    unsigned parts[11];
+    int length = 0;
+    if (text.size() != 38 ||
+        sscanf(text.c_str(), "{%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x}%n", &parts[0], &parts[1], &parts[2], &parts[3],
+               &parts[4], &parts[5], &parts[6], &parts[7], &parts[8], &parts[9], &parts[10], &length) != 11 ||
+        length != 38)
+        return false;
+    guid->Data1 = parts[0];
+    guid->Data2 = (uint16_t)parts[1];
+    guid->Data3 = (uint16_t)parts[2];
+    for (int i = 0; i < 8; i++)
+        guid->Data4[i] = (uint8_t)parts[3 + i];
+    return true;
+}
+
+// The SDK's SetupDiGetINFClass page: [Version]'s ClassGuid (GUID_NULL without one) and Class;
+// with a GUID but no name, the installed class's name, which this world has none of: empty.
+// The name's size counts its terminator, and is at most MAX_CLASS_NAME_LEN.
+BOOL SetupDiGetINFClassW(LPCWSTR inf, GUID *classGuid, LPWSTR className, DWORD size, PDWORD requiredSize)
+{
+    if (inf == NULL || classGuid == NULL || className == NULL)
+        return Fail(ERROR_INVALID_PARAMETER);
+    std::u16string path(inf);
+    if (!IsFullPath(path))
+        return Unmodelled("SetupDiGetINFClassW of an INF sought along DevicePath"), FALSE;
+    if (world->unreadable.count(path) != 0)
+        return Fail(ERROR_ACCESS_DENIED);
+    if (world->files.count(path) == 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    std::string name, guidText;
+    *classGuid = GUID{};
+    if (InfValue(world->files[path], "Version", "ClassGuid", &guidText) && !ParsedGuid(guidText, classGuid))
+        return Fail(ERROR_INVALID_DATA);
+    InfValue(world->files[path], "Version", "Class", &name);
+    if (name.size() >= MAX_CLASS_NAME_LEN)
+        return Fail(ERROR_INVALID_DATA);
+    if (requiredSize)
+        *requiredSize = (DWORD)name.size() + 1;
+    if (size < name.size() + 1)
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
+    lstrcpynW(className, Widened(name).c_str(), (int)size);
     return Succeed();
 }
 

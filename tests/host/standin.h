@@ -49,6 +49,9 @@ struct Device {
     // the problem's number (the Code that Device Manager shows).
     ULONG status = DN_DRIVER_LOADED | DN_STARTED, problem = 0;
     std::string instanceId = ""; // ROOT\UNKNOWN\<its index> when empty
+    // Made by the run: an element of a created set, a device of the world only once
+    // registered (DIF_REGISTERDEVICE).
+    bool made = false, registered = true;
 };
 
 struct Box {
@@ -149,6 +152,8 @@ struct World {
     std::set<void *> blocks; // allocated and not yet released
     int badFrees = 0;
     int openSets = 0;
+    int openLists = 0; // created sets (SetupDiCreateDeviceInfoList)
+    GUID listClass = {}; // the class the created set was made for
     int openSearches = 0;
     std::vector<size_t> setMembers; // devices of the open set, by index
     std::vector<std::u16string> found; // what the open file search has left to give

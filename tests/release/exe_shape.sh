@@ -7,13 +7,13 @@
 # unwind data for every function that calls or moves the stack pointer (without it no
 # debugger or crash dump can walk the stack). That the cookie acts is shown under Wine by
 # the Wine suite's overrun test.
-# Usage: exe_shape.sh <build directory> ARM64|I386|AMD64 [exe name, default both]
+# Usage: exe_shape.sh <build directory> ARM64|I386|AMD64 [exe name, default all three]
 set -u
 build=$1
 machine=$2
 if [ -z "${3:-}" ]; then
     status=0
-    for name in drvplant drvremove; do "$0" "$build" "$machine" "$name" || status=1; done
+    for name in drvplant drvremove drvcreate; do "$0" "$build" "$machine" "$name" || status=1; done
     exit $status
 fi
 name=$3

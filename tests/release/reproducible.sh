@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the committed tree twice, in clones at two different paths and moments, and
-# checks that both give the same bytes: the six exes and the release archive. When the
+# checks that both give the same bytes: the nine exes and the release archive. When the
 # checkout holds no uncommitted changes, its own build under $1 must match them too.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -20,7 +20,7 @@ two=$scratch/a/much/longer/path/two/build
 archive=$(basename "$one"/dist/drvplant-*.zip)
 committed=$(git -C "$root" status --porcelain --untracked-files=no)
 for file in x86/drvplant.exe x64/drvplant.exe arm64/drvplant.exe x86/drvremove.exe x64/drvremove.exe \
-    arm64/drvremove.exe "dist/$archive"; do
+    arm64/drvremove.exe x86/drvcreate.exe x64/drvcreate.exe arm64/drvcreate.exe "dist/$archive"; do
     if ! cmp -s "$one/$file" "$two/$file"; then
         echo "reproducible: $file differs between clones"
         failed=1

@@ -26,7 +26,8 @@ check_release() {
         fail "$1: the signed archive does not check out"
     (cd "$scratch" && cmake -E tar xf dist/drvplant-*.zip)
     top=$(echo "$scratch"/drvplant-*)
-    for file in x86/drvplant x64/drvplant arm64/drvplant x86/drvremove x64/drvremove arm64/drvremove; do
+    for file in x86/drvplant x64/drvplant arm64/drvplant x86/drvremove x64/drvremove arm64/drvremove \
+        x86/drvcreate x64/drvcreate arm64/drvcreate; do
         arch=${file%/*} exe=$top/$file.exe
         osslsigncode verify -CAfile "$scratch/cert.pem" -in "$exe" >"$scratch/verify.log" 2>&1 ||
             { cat "$scratch/verify.log"; fail "$1, $arch: the signature does not verify"; }

@@ -10,6 +10,7 @@
 #include "tests/host/expected.h"
 #include "unit.h"
 
+#include "creator/creator.h"
 #include "remover/remover.h"
 
 #include <stdio.h>
@@ -124,6 +125,11 @@ static const FaultRow kRows[] = {
     {Op::CMP_WaitNoPendingInstallEvents, {ERROR_PROC_NOT_FOUND, ERROR_ACCESS_DENIED}, kNothingChanges, ""},
     {Op::CM_Get_DevNode_Status, {ERROR_PROC_NOT_FOUND}, kNothingChanges, ""},
     {Op::SetupDiGetDeviceInstanceIdA, {ERROR_INVALID_HANDLE}, kNotCalled, ""},
+    // drvcreate's alone: its runs below.
+    {Op::SetupDiGetINFClassW, {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_INVALID_DATA}, kNotCalled, ""},
+    {Op::SetupDiCreateDeviceInfoList, {ERROR_NOT_ENOUGH_MEMORY, ERROR_MOD_NOT_FOUND}, kNotCalled, ""},
+    {Op::SetupDiCreateDeviceInfoW, {ERROR_ACCESS_DENIED, ERROR_CLASS_MISMATCH, ERROR_INVALID_DEVINST_NAME}, kNotCalled, ""},
+    {Op::SetupDiSetDeviceRegistryPropertyW, {ERROR_ACCESS_DENIED, ERROR_INVALID_DATA}, kNotCalled, ""},
 };
 
 enum Machine {
@@ -428,11 +434,14 @@ static World RemovalWorld(const RemovalScenario &s)
 using RemovalRun = Faulted<RemovalScenario>;
 PRINTS_AS_NAME(RemovalRun)
 
-static std::vector<RemovalRun> AllRemovalRuns()
+// Every faulted run of a program's scenarios, each made on its world.
+template <class Scenario, size_t count>
+static std::vector<Faulted<Scenario>> AllRunsOf(const Scenario (&scenarios)[count], World (*make)(const Scenario &),
+                                                ProgramMain *main)
 {
-    std::vector<RemovalRun> runs;
-    for (const RemovalScenario &s : kRemovalScenarios)
-        AddFaultedRuns(s, RunOn(RemovalWorld(s), RemoveMain).world, &runs);
+    std::vector<Faulted<Scenario>> runs;
+    for (const Scenario &s : scenarios)
+        AddFaultedRuns(s, RunOn(make(s), main).world, &runs);
     return runs;
 }
 
@@ -490,4 +499,49 @@ TEST_P(RemovalFaultMatrixTest, NeverWidensAndReportsWhatFailed)
     EXPECT_EQ(std::vector<std::string>{}, BrokenRemovalInvariants(faulted, status, run.lastError));
 }
 
-INSTANTIATE_TEST_SUITE_P(Matrix, RemovalFaultMatrixTest, testing::ValuesIn(AllRemovalRuns()), RowName());
+INSTANTIATE_TEST_SUITE_P(Matrix, RemovalFaultMatrixTest, testing::ValuesIn(AllRunsOf(kRemovalScenarios, RemovalWorld, RemoveMain)), RowName());
+
+// drvcreate's runs: a device made and the driver forced onto it, with Windows' and Wine's
+// last error and where nobody sees the run, each operation failing at each call. What must
+// hold: drvcreate's invariants (no made device left without its driver unless its removal
+// failed with its line, none made twice, no box), and a run that made no device that
+// stands ends in failure.
+struct CreationScenario {
+    const char *name;
+    bool wine, stationVisible;
+};
+
+static const CreationScenario kCreationScenarios[] = {
+    {"created", false, true},
+    {"created_wine", true, true},
+    {"created_where_nobody_sees", false, false},
+};
+
+static World CreationWorld(const CreationScenario &s)
+{
+    World w = UsualMachine();
+    w.args = {kProgram, "dev.inf", "ROOT\\VIRTUAL"};
+    w.successKeepsLastError = w.removedLeaveTheSet = s.wine;
+    w.stationVisible = s.stationVisible;
+    return w;
+}
+
+using CreationRun = Faulted<CreationScenario>;
+PRINTS_AS_NAME(CreationRun)
+
+class CreationFaultMatrixTest : public testing::TestWithParam<CreationRun> {};
+
+TEST_P(CreationFaultMatrixTest, LeavesNoDeviceWithoutItsDriver)
+{
+    const CreationRun &r = GetParam();
+    World faultedWorld = CreationWorld(*r.scenario);
+    faultedWorld.faults = {{r.row->op, r.call, r.code}};
+    const Finished run = RunOn(faultedWorld, CreateMain);
+    const World &w = run.world;
+    bool driven = std::any_of(w.devices.begin(), w.devices.end(),
+                              [](const Device &d) { return d.made && !d.removed && !d.infPath.empty(); });
+    EXPECT_TRUE(driven || run.status == kFailed) << "status " << run.status << " without a device that has the driver";
+    EXPECT_EQ(std::vector<std::string>{}, BrokenCreationInvariants(w, run.status, run.lastError));
+}
+
+INSTANTIATE_TEST_SUITE_P(Matrix, CreationFaultMatrixTest, testing::ValuesIn(AllRunsOf(kCreationScenarios, CreationWorld, CreateMain)), RowName());

@@ -1,5 +1,9 @@
 #include "unit.h"
 
+#include "creator/creator.h"
+
+#include <algorithm>
+
 static const std::string kFoundWalk = SearchLine("ROOT\\SAMPLEDEV") + CompareLine("PCI\\VEN_8086") +
                                       CompareLine("root\\sampledev") + FoundLine("ROOT\\SAMPLEDEV");
 static const std::string kAbsentWalk = SearchLine("ROOT\\ABSENT") + CompareLine("PCI\\VEN_8086") +
@@ -9,6 +13,8 @@ static const std::vector<std::string> kForcing = {kProgram, "dev.inf", "ROOT\\SA
 static const std::vector<std::string> kPreInstalling = {kProgram, "dev.inf", "ROOT\\ABSENT"};
 static const Fault kCopyFails = {Op::SetupCopyOEMInfW, 0, 0xE0000000};
 static const std::string kSampleInstance = "ROOT\\SAMPLEDEV\\0000";
+// The device drvcreate makes: a root-enumerated one of dev.inf's class.
+static const std::string kMadeInstance = "ROOT\\SYSTEM\\0000";
 
 // The usual devices, the sample one with this status and problem.
 static std::vector<Device> SampleDevice(ULONG status, ULONG problem)
@@ -19,6 +25,8 @@ static std::vector<Device> SampleDevice(ULONG status, ULONG problem)
 }
 
 enum Installed { kNone, kForced, kCopied, kBoxShown };
+// What became of the device that drvcreate made, if it made one.
+enum Made { kNoneMade, kMadeAndForced, kMadeAndTakenBack, kMadeAndLeft };
 
 // Single faults that change no more than one call's result are the fault matrix's; these
 // are whole situations.
@@ -43,6 +51,9 @@ struct InstallCase {
     std::vector<Device> devices = UsualMachine().devices;
     bool installsPending = false;
     DWORD installWait = 0; // how long the run waited for them
+    Made made = kNoneMade;
+    bool infUnreadable = false;
+    std::string inf = kDevInf; // INF_File's bytes
 };
 
 static World WorldFor(const InstallCase &c)
@@ -51,7 +62,9 @@ static World WorldFor(const InstallCase &c)
     w.args = c.args;
     w.wideArgs = c.wideArgs;
     w.files.insert(c.files.begin(), c.files.end());
-    w.files[c.infPath] = kDevInf;
+    w.files[c.infPath] = c.inf;
+    if (c.infUnreadable)
+        w.unreadable.insert(c.infPath);
     w.windows = c.windows;
     w.hung = c.hung;
     w.faults = c.faults;
@@ -189,28 +202,26 @@ static const InstallCase kInstallCases[] = {
      .status = 2, .installed = kNone},
 };
 
-class InstallMainTest : public testing::TestWithParam<InstallCase> {};
-
-TEST_P(InstallMainTest, PrintsInstallsAndEnds)
+// What a row's run shows, whichever program runs it.
+static void CheckRun(const InstallCase &c, ProgramMain *main, decltype(&BrokenInvariants) broken)
 {
-    const InstallCase &c = GetParam();
     World w = WorldFor(c);
     WorldScope scope(w);
     SetLastError(kSentinel);
-    int status = RunProgram(InstallMain);
+    int status = RunProgram(main);
     EXPECT_EQ(c.status, status);
     EXPECT_EQ(c.out, w.out);
     EXPECT_EQ(c.closed, w.closed);
     EXPECT_EQ(c.prompts, w.prompts.size());
     EXPECT_EQ(c.installWait, w.installWait);
-    EXPECT_EQ(std::vector<std::string>{}, BrokenInvariants(w, status, GetLastError()));
+    EXPECT_EQ(std::vector<std::string>{}, broken(w, status, GetLastError()));
     if (c.installed != kNone) {
         EXPECT_EQ(c.infPath, w.searchedPaths[0]) << "the INF path the existence test judged";
     }
 
     ASSERT_EQ(c.installed == kForced ? 1u : 0u, w.updates.size());
     if (c.installed == kForced) {
-        EXPECT_EQ(u"ROOT\\SAMPLEDEV", w.updates[0].hardwareId);
+        EXPECT_EQ(Widened(c.args[2]), w.updates[0].hardwareId);
         EXPECT_EQ(c.infPath, w.updates[0].infPath);
         EXPECT_EQ(c.flags, w.updates[0].flags);
     }
@@ -222,6 +233,123 @@ TEST_P(InstallMainTest, PrintsInstallsAndEnds)
         EXPECT_EQ("Warning", w.boxes[0].caption);
         EXPECT_EQ(MB_OK, w.boxes[0].type);
     }
+    auto made = std::find_if(w.devices.begin(), w.devices.end(), [](const Device &d) { return d.made; });
+    ASSERT_EQ(c.made != kNoneMade, made != w.devices.end()) << "whether a device was made";
+    if (made != w.devices.end()) {
+        EXPECT_EQ(kMadeInstance, made->instanceId);
+        EXPECT_EQ(MultiString({c.args[2]}), made->ids) << "the ID alone, as a multi-string";
+        EXPECT_EQ(c.made == kMadeAndTakenBack, made->removed);
+        EXPECT_EQ(c.made == kMadeAndForced, !made->infPath.empty());
+        EXPECT_NE(0u, w.installFlags[(DWORD)(made - w.devices.begin())] & DI_QUIETINSTALL);
+    }
+}
+
+class InstallMainTest : public testing::TestWithParam<InstallCase> {};
+
+TEST_P(InstallMainTest, PrintsInstallsAndEnds)
+{
+    CheckRun(GetParam(), InstallMain, BrokenInvariants);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, InstallMainTest, testing::ValuesIn(kInstallCases), RowName());
+
+// drvplant's rows that find the sample device and force the driver onto it, or fail to:
+// drvcreate's run is drvplant's there, line for line.
+static std::vector<InstallCase> ForcingRows()
+{
+    std::vector<InstallCase> rows;
+    std::copy_if(std::begin(kInstallCases), std::end(kInstallCases), std::back_inserter(rows), [](const InstallCase &c) {
+        return c.args.size() == 3 && c.args[2] == "ROOT\\SAMPLEDEV" && c.out.find(kUsage) == std::string::npos &&
+               c.installed != kCopied && c.installed != kBoxShown;
+    });
+    return rows;
+}
+
+static const std::vector<std::string> kCreating = {kProgram, "dev.inf", "ROOT\\VIRTUAL"};
+static const std::string kVirtualWalk = SearchLine("ROOT\\VIRTUAL") + CompareLine("PCI\\VEN_8086") +
+                                        CompareLine("root\\sampledev") + CompareLine("ROOT\\OTHER") +
+                                        ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS);
+static const std::string kCreated = "Created " + kMadeInstance + "\r\n";
+static const Fault kUpdateDenied = {Op::UpdateDriverForPlugAndPlayDevicesW, 0, ERROR_ACCESS_DENIED};
+
+static const InstallCase kCreateCases[] = {
+    {.name = "no_argument", .args = {kProgram}, .out = kCreateUsage, .status = 2},
+    {.name = "inf_path_names_nothing", .args = {kProgram, "other.inf", "ROOT\\VIRTUAL"},
+     .out = std::string("  File not found.\r\n") + kCreateUsage, .status = 2},
+    {.name = "created_then_forced", .args = kCreating, .out = kVirtualWalk + kCreated + kSuccess, .status = 0,
+     .installed = kForced, .made = kMadeAndForced},
+    {.name = "created_then_forced_a_restart_is_needed", .args = kCreating, .rebootRequired = TRUE,
+     .out = kVirtualWalk + kCreated + kSuccess + "(Reboot Required)\r\n", .status = 1, .installed = kForced,
+     .made = kMadeAndForced},
+    {.name = "created_where_nobody_sees_the_run", .args = kCreating, .stationVisible = false,
+     .out = kVirtualWalk + kCreated + kSuccess, .status = 0, .installed = kForced,
+     .flags = INSTALLFLAG_FORCE | INSTALLFLAG_NONINTERACTIVE, .made = kMadeAndForced},
+    // A device made by an earlier run is present: forced again, no second one.
+    {.name = "made_device_already_present", .args = kCreating,
+     .out = SearchLine("ROOT\\VIRTUAL") + CompareLine("PCI\\VEN_8086") + CompareLine("root\\sampledev") +
+            CompareLine("ROOT\\OTHER") + CompareLine("ROOT\\VIRTUAL") + FoundLine("ROOT\\VIRTUAL") + kSuccess,
+     .status = 0, .installed = kForced,
+     .devices = {UsualMachine().devices[0], UsualMachine().devices[1],
+                 WithStatus(Ids({"ROOT\\VIRTUAL"}), DN_DRIVER_LOADED | DN_STARTED, 0, kMadeInstance)}},
+    {.name = "registration_fails", .args = kCreating,
+     .faults = {{Op::SetupDiCallClassInstaller, 1, ERROR_ACCESS_DENIED}},
+     .out = kVirtualWalk + ReportLine(kRegisterLabel, ERROR_ACCESS_DENIED), .status = 2},
+    {.name = "forced_update_fails_device_taken_back", .args = kCreating, .faults = {kUpdateDenied},
+     .out = kVirtualWalk + kCreated + ReportLine(kForceLabel, ERROR_ACCESS_DENIED), .status = 2,
+     .made = kMadeAndTakenBack},
+    {.name = "untrusted_publisher_where_nobody_answers_device_taken_back", .args = kCreating,
+     .stationVisible = false, .publisherUntrusted = true,
+     .out = kVirtualWalk + kCreated + ReportLine(kForceLabel, ERROR_AUTHENTICODE_TRUST_NOT_ESTABLISHED),
+     .status = 2, .made = kMadeAndTakenBack},
+    {.name = "forced_update_and_taking_back_fail", .args = kCreating,
+     .faults = {kUpdateDenied, {Op::SetupDiCallClassInstaller, 2, ERROR_ACCESS_DENIED}},
+     .out = kVirtualWalk + kCreated + ReportLine(kForceLabel, ERROR_ACCESS_DENIED) +
+            ReportLine(kTakeBackLabel, ERROR_ACCESS_DENIED),
+     .status = 2, .made = kMadeAndLeft},
+    // Windows takes no device ID of more than 200 characters.
+    {.name = "hardware_id_too_long_for_windows", .args = {kProgram, "dev.inf", "ROOT\\" + std::string(200, 'X')},
+     .out = SearchLine("ROOT\\" + std::string(200, 'X')) + CompareLine("PCI\\VEN_8086") + CompareLine("root\\sampledev") +
+            CompareLine("ROOT\\OTHER") + ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS) +
+            HexReportLine(kWriteIdsLabel, ERROR_INVALID_PARAMETER),
+     .status = 2},
+    {.name = "class_not_readable_from_the_inf", .args = kCreating,
+     .out = kVirtualWalk + ReportLine(kReadClassLabel, ERROR_ACCESS_DENIED), .status = 2, .infUnreadable = true},
+    {.name = "inf_names_no_class", .args = kCreating,
+     .out = kVirtualWalk + HexReportLine(kNewDeviceLabel, ERROR_INVALID_DEVINST_NAME), .status = 2,
+     .inf = "[Version]\r\nSignature=\"$Windows NT$\"\r\n"},
+    // Without the whole walk, or with a device whose IDs could not be read, a device that
+    // carries the ID may have been missed.
+    {.name = "a_devices_ids_unreadable_no_device_made", .args = kCreating,
+     .faults = {{Op::SetupDiGetDeviceRegistryPropertyA, 1, ERROR_NOT_ENOUGH_MEMORY}},
+     .out = SearchLine("ROOT\\VIRTUAL") + ReportLine(kReadIdsLabel, ERROR_NOT_ENOUGH_MEMORY) +
+            CompareLine("root\\sampledev") + CompareLine("ROOT\\OTHER") + ReportLine(kNextDeviceLabel, ERROR_NO_MORE_ITEMS),
+     .status = 2},
+    {.name = "search_failed_no_device_made", .args = kCreating,
+     .faults = {{Op::SetupDiGetClassDevsA, 0, ERROR_ACCESS_DENIED}},
+     .out = ReportLine(kListDevicesLabel, ERROR_ACCESS_DENIED), .status = 2},
+};
+
+class CreateMainTest : public testing::TestWithParam<InstallCase> {};
+
+TEST_P(CreateMainTest, PrintsMakesInstallsAndEnds)
+{
+    CheckRun(GetParam(), CreateMain, BrokenCreationInvariants);
+}
+
+INSTANTIATE_TEST_SUITE_P(DrvplantRows, CreateMainTest, testing::ValuesIn(ForcingRows()), RowName());
+INSTANTIATE_TEST_SUITE_P(Table, CreateMainTest, testing::ValuesIn(kCreateCases), RowName());
+
+// The second run finds the device the first one made, and forces the driver onto it again.
+TEST(CreateMain, SecondRunMakesNoSecondDevice)
+{
+    World w = UsualMachine();
+    w.args = kCreating;
+    WorldScope scope(w);
+    ASSERT_EQ(kInstalled, RunProgram(CreateMain));
+    w.out.clear();
+    EXPECT_EQ(kInstalled, RunProgram(CreateMain));
+    EXPECT_EQ(CompareLine("ROOT\\VIRTUAL") + FoundLine("ROOT\\VIRTUAL") + kSuccess,
+              w.out.substr(w.out.find(CompareLine("ROOT\\VIRTUAL"))));
+    EXPECT_EQ(1, std::count_if(w.devices.begin(), w.devices.end(), [](const Device &d) { return d.made; }));
+    EXPECT_EQ(2u, w.updates.size());
+}

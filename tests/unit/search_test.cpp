@@ -118,7 +118,8 @@ TEST_P(FindPresentDeviceTest, PrintsAndAnswers)
     w.successKeepsLastError = c.successKeepsLastError;
     WorldScope scope(w);
     SetLastError(kSentinel);
-    EXPECT_EQ(c.answer, (bool)FindPresentDevice(c.id.c_str()));
+    BOOL searchedAll;
+    EXPECT_EQ(c.answer, (bool)FindPresentDevice(c.id.c_str(), &searchedAll));
     EXPECT_EQ(c.lastError, GetLastError());
     EXPECT_EQ(c.out, w.out);
     EXPECT_EQ("", Unreleased(w));
@@ -134,7 +135,8 @@ TEST(FindPresentDevice, DoubleByteCharactersStayWhole)
     w.leadBytes = CodePage932LeadBytes();
     w.devices = {Ids({"root\\\x82\x61x"})};
     WorldScope scope(w);
-    EXPECT_TRUE(FindPresentDevice("ROOT\\\x82\x61X"));
+    BOOL searchedAll;
+    EXPECT_TRUE(FindPresentDevice("ROOT\\\x82\x61X", &searchedAll));
     EXPECT_EQ(SearchLine("ROOT\\\x82\x61X") + CompareLine("root\\\x82\x61x") + FoundLine("ROOT\\\x82\x61X"), w.out);
 }
 
@@ -143,7 +145,8 @@ TEST(FindPresentDevice, OneSizingReadAndOneReadADevice)
     World w;
     w.devices = kDevices;
     WorldScope scope(w);
-    EXPECT_FALSE(FindPresentDevice("ROOT\\ABSENT"));
+    BOOL searchedAll;
+    EXPECT_FALSE(FindPresentDevice("ROOT\\ABSENT", &searchedAll));
     // Five devices with data take two reads and a block each; the one without IDs and the
     // one without data take a read.
     EXPECT_EQ(12u, w.calls[Op::SetupDiGetDeviceRegistryPropertyA]);

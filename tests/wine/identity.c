@@ -1,6 +1,6 @@
-// Checks what Windows reads from drvplant.exe or drvremove.exe before it runs a line of it:
+// Checks what Windows reads from drvplant.exe, drvremove.exe or drvcreate.exe before it runs a line of it:
 // the manifest (through an activation context, as the loader builds one) and the version
-// resource. Usage: identity <group> <drvplant.exe or drvremove.exe> <case> <cases>
+// resource. Usage: identity <group> <drvplant.exe, drvremove.exe or drvcreate.exe> <case> <cases>
 #include "kit.h"
 
 #include <stdlib.h>
@@ -62,7 +62,15 @@ static void ManifestCase(const wchar_t *exe)
 static void VersionCase(const wchar_t *exe)
 {
     // The same resource names the program that carries it.
-    int drvremove = wcsstr(exe, L"drvremove.exe") != NULL;
+    static const struct {
+        const wchar_t *name, *description;
+    } programs[] = {{L"drvplant.exe", DRVPLANT_DESCRIPTION},
+                    {L"drvremove.exe", DRVREMOVE_DESCRIPTION},
+                    {L"drvcreate.exe", DRVCREATE_DESCRIPTION}};
+    size_t program = 0;
+    for (size_t i = 0; i < COUNT(programs); i++)
+        if (wcsstr(exe, programs[i].name) != NULL)
+            program = i;
     SetLastError(0xdeadbeef);
     DWORD size = GetFileVersionInfoSizeW(exe, NULL);
     check(size > 0, "version: no resource, error %lu", GetLastError());
@@ -100,8 +108,8 @@ static void VersionCase(const wchar_t *exe)
         {L"FileVersion", DRVPLANT_VERSION},
         {L"ProductVersion", DRVPLANT_VERSION},
         {L"ProductName", L"drvplant"},
-        {L"OriginalFilename", drvremove ? L"drvremove.exe" : L"drvplant.exe"},
-        {L"FileDescription", drvremove ? DRVREMOVE_DESCRIPTION : DRVPLANT_DESCRIPTION},
+        {L"OriginalFilename", programs[program].name},
+        {L"FileDescription", programs[program].description},
     };
     for (size_t i = 0; i < COUNT(strings); i++) {
         wchar_t path[128] = L"\\StringFileInfo\\040904B0\\";
@@ -123,6 +131,7 @@ static void IdentityCases(const wchar_t *exe)
 
 int main(int argc, char **argv)
 {
-    static const Group groups[] = {{"identity", IdentityCases}, {"identity_drvremove", IdentityCases}};
+    static const Group groups[] = {{"identity", IdentityCases}, {"identity_drvremove", IdentityCases},
+                                   {"identity_drvcreate", IdentityCases}};
     return RunGroup(argc, argv, groups, COUNT(groups));
 }

@@ -41,20 +41,33 @@ const char *PresentHardwareIds(void)
     return ids;
 }
 
+// The next device of set from *index on that carries hardwareId; FALSE past the last.
+static BOOL NextWith(HDEVINFO set, DWORD *index, const char *hardwareId, SP_DEVINFO_DATA *device)
+{
+    device->cbSize = sizeof *device;
+    for (; SetupDiEnumDeviceInfo(set, *index, device); ++*index) {
+        char list[4096] = "";
+        if (!SetupDiGetDeviceRegistryPropertyA(set, device, SPDRP_HARDWAREID, NULL, (BYTE *)list,
+                                               sizeof list - 2, NULL))
+            continue;
+        for (const char *id = list; *id; id += strlen(id) + 1)
+            if (strcmp(id, hardwareId) == 0) {
+                ++*index;
+                return TRUE;
+            }
+    }
+    return FALSE;
+}
+
 ULONG DeviceStatus(const char *hardwareId)
 {
     ULONG status = 0, problem = 0;
     HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
-    SP_DEVINFO_DATA device = {.cbSize = sizeof device};
-    for (DWORD index = 0; status == 0 && SetupDiEnumDeviceInfo(set, index, &device); index++) {
-        char list[4096] = "";
-        if (!SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_HARDWAREID, NULL, (BYTE *)list,
-                                               sizeof list - 2, NULL))
-            continue;
-        for (const char *id = list; *id; id += strlen(id) + 1)
-            if (strcmp(id, hardwareId) == 0 && CM_Get_DevNode_Status(&status, &problem, device.DevInst, 0) != CR_SUCCESS)
-                status = 0;
-    }
+    SP_DEVINFO_DATA device;
+    DWORD index = 0;
+    if (NextWith(set, &index, hardwareId, &device) &&
+        CM_Get_DevNode_Status(&status, &problem, device.DevInst, 0) != CR_SUCCESS)
+        status = 0;
     SetupDiDestroyDeviceInfoList(set);
     return status;
 }
@@ -80,4 +93,55 @@ void AppendRootDevicesOf(const char *name, Text *listing)
             TextAppend(listing, "Found "), TextAppend(listing, id), TextAppend(listing, "\r\n");
     }
     SetupDiDestroyDeviceInfoList(set);
+}
+
+void ExpectSearch(Text *lines, const char *searchId, const char *walkEnd)
+{
+    int ended = 0;
+    TextAppend(lines, "Search for Device ID: [");
+    TextAppend(lines, searchId);
+    TextAppend(lines, "]\r\n");
+    for (const char *id = PresentHardwareIds(); *id != '\0' && !ended; id += strlen(id) + 1) {
+        TextAppend(lines, "Compare device ID: [");
+        TextAppend(lines, id);
+        TextAppend(lines, "]\r\n");
+        ended = walkEnd != NULL && strcmp(id, walkEnd) == 0;
+    }
+}
+
+int CountPresent(const char *hardwareId)
+{
+    HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    SP_DEVINFO_DATA device;
+    DWORD index = 0;
+    int count = 0;
+    while (NextWith(set, &index, hardwareId, &device))
+        count++;
+    SetupDiDestroyDeviceInfoList(set);
+    return count;
+}
+
+const char *InstanceIdOf(const char *hardwareId, char *id, DWORD size)
+{
+    HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    SP_DEVINFO_DATA device;
+    DWORD index = 0;
+    id[0] = '\0';
+    if (NextWith(set, &index, hardwareId, &device) && !SetupDiGetDeviceInstanceIdA(set, &device, id, size, NULL))
+        id[0] = '\0';
+    SetupDiDestroyDeviceInfoList(set);
+    return id;
+}
+
+// The first one each time, from a fresh set: Wine takes a removed device out of its set.
+void RemoveDevices(const char *hardwareId)
+{
+    BOOL removed = TRUE;
+    for (int tries = 0; removed && tries < 16; tries++) {
+        HDEVINFO set = SetupDiGetClassDevsA(NULL, NULL, NULL, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+        SP_DEVINFO_DATA device;
+        DWORD index = 0;
+        removed = NextWith(set, &index, hardwareId, &device) && SetupDiCallClassInstaller(DIF_REMOVE, set, &device);
+        SetupDiDestroyDeviceInfoList(set);
+    }
 }

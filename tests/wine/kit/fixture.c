@@ -121,7 +121,8 @@ static const wchar_t *HiddenDesktopAt(WHERE)
     "Provider=drvplant suite\r\nDriverVer=12/07/2026,1.0.0.0\r\n\r\n"                       \
     "[Manufacturer]\r\ndrvplant suite=Models\r\n\r\n"                                       \
     "[Models]\r\nsuite device=Install,ROOT\\DRVPLANT_TEST\r\n"                              \
-    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n\r\n"                                    \
+    "suite device=Install,ROOT\\DRVPLANT_SECOND\r\n"                                          \
+    "suite device=Install,ROOT\\DRVCREATE_VIRTUAL\r\n\r\n"                                  \
     "[Install]\r\nAddReg=Install.AddReg\r\n\r\n[Install.Services]\r\nAddService=,2\r\n\r\n" \
     "[Install.AddReg]\r\nHKLM,Software\\" key ",Installed,,\"yes\"\r\n"
 const char kInfBytes[] = SUITE_INF("drvplant-suite");
@@ -178,16 +179,26 @@ static void MakeFolders(const wchar_t *path)
         }
 }
 
-// exe as name in folder, with test.inf, bad.inf and, beside drvplant.exe, drvremove.exe.
-static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_t *name,
-                         const wchar_t *drvremove, WHERE)
+// name's path in the same build folder as drvplant, in a buffer of MAX_PATH units.
+static const wchar_t *SameBuild(const wchar_t *drvplant, const wchar_t *name, wchar_t *path)
 {
+    wcscpy(wcsrchr(wcscpy(path, drvplant), L'\\') + 1, name);
+    return path;
+}
+
+// exe as name in folder, with test.inf, bad.inf and, beside drvplant.exe, drvremove.exe and
+// drvcreate.exe of the same build.
+static void PlaceProgram(const wchar_t *folder, const wchar_t *exe, const wchar_t *name,
+                         const wchar_t *drvplant, WHERE)
+{
+    static const wchar_t *const others[] = {L"drvremove.exe", L"drvcreate.exe"};
+    wchar_t other[MAX_PATH];
     MakeFolders(folder);
     WriteFileBytesAt(Beside(folder, L"test.inf"), kInfBytes, file, line);
     WriteFileBytesAt(Beside(folder, L"bad.inf"), kBadInfBytes, file, line);
     CopyOrFailAt(exe, Beside(folder, name), file, line);
-    if (wcscmp(name, L"drvplant.exe") == 0)
-        CopyOrFailAt(drvremove, Beside(folder, L"drvremove.exe"), file, line);
+    for (size_t i = 0; wcscmp(name, L"drvplant.exe") == 0 && i < COUNT(others); i++)
+        CopyOrFailAt(SameBuild(drvplant, others[i], other), Beside(folder, others[i]), file, line);
 }
 
 // Beside the planted exes, a DLL that leaves a mark when loaded under each planted name.
@@ -196,15 +207,14 @@ void PrepareSuiteAt(const wchar_t *drvplant, WHERE)
     static const wchar_t *const folders[] = {SUITE, SUITE L"\\drv plant", SUITE L"\\x64",
                                              CYRILLIC, CHINESE, DEVANAGARI, LOOK_ALIKE, PLANTED};
     static const char kSecond[] = "drvplant\\first\0ROOT\\DRVPLANT_SECOND\0drvplant\\third\0";
-    wchar_t drvremove[MAX_PATH], oldLoader[MAX_PATH], mark[MAX_PATH], dll[MAX_PATH];
-    wcscpy(wcsrchr(wcscpy(drvremove, drvplant), L'\\') + 1, L"drvremove.exe");
-    wcscpy(wcsrchr(wcscpy(oldLoader, drvplant), L'\\') + 1, L"drvplant_old_loader.exe");
+    wchar_t oldLoader[MAX_PATH], mark[MAX_PATH], dll[MAX_PATH];
+    SameBuild(drvplant, L"drvplant_old_loader.exe", oldLoader);
     GetModuleFileNameW(NULL, mark, MAX_PATH);
     wcscpy(wcsrchr(mark, L'\\') + 1, L"mark.dll");
     for (size_t i = 0; i < COUNT(folders); i++)
-        PlaceProgram(folders[i], drvplant, L"drvplant.exe", drvremove, file, line);
-    PlaceProgram(L"C:\\dbcs", drvplant, wcsrchr(JAPANESE, L'\\') + 1, drvremove, file, line);
-    PlaceProgram(PLANTED_OLD, oldLoader, L"drvplant.exe", drvremove, file, line);
+        PlaceProgram(folders[i], drvplant, L"drvplant.exe", drvplant, file, line);
+    PlaceProgram(L"C:\\dbcs", drvplant, wcsrchr(JAPANESE, L'\\') + 1, drvplant, file, line);
+    PlaceProgram(PLANTED_OLD, oldLoader, L"drvplant.exe", drvplant, file, line);
     CreateDirectoryW(SUITE L"\\folder", NULL);
     CreateDirectoryW(L"C:\\elsewhere", NULL);
     CreateDirectoryW(L"C:\\marks", NULL);
@@ -246,7 +256,7 @@ void PrepareArchiveAt(const wchar_t *drvplant, WHERE)
         MakeFolders(Beside(trees[t], L"x86"));
         WriteFileBytesAt(Beside(trees[t], L"test.inf"), kInfBytes, file, line);
         for (size_t e = 0; e < COUNT(exes); e++) {
-            wcscpy(wcsrchr(wcscpy(from, drvplant), L'\\') + 1, exes[e]);
+            SameBuild(drvplant, exes[e], from);
             wcscat(wcscat(wcscpy(to, trees[t]), L"\\x86\\"), exes[e]);
             CopyOrFailAt(from, to, file, line);
             if (t == 2)
@@ -360,6 +370,7 @@ int DevicePresent(const char *hardwareId)
 static const wchar_t *const kOverrides[] = {
     L"Software\\Wine\\AppDefaults\\drvplant.exe\\DllOverrides",
     L"Software\\Wine\\AppDefaults\\drvremove.exe\\DllOverrides",
+    L"Software\\Wine\\AppDefaults\\drvcreate.exe\\DllOverrides",
 };
 static Text marks;
 

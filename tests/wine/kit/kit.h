@@ -75,6 +75,14 @@ ULONG DeviceStatus(const char *hardwareId);
 // Appends "Found <instance ID>" for each root-enumerated device, present or not, whose
 // driver came from the published copy name, last one first, as drvremove /list names them.
 void AppendRootDevicesOf(const char *name, Text *listing);
+// Appends the search's lines for searchId: its line, then one for each hardware ID that the
+// prefix holds in walk order, up to walkEnd (every one without it).
+void ExpectSearch(Text *lines, const char *searchId, const char *walkEnd);
+// The present devices with hardwareId: how many; the first one's instance ID in id (size
+// bytes, empty where none has it); and, by DIF_REMOVE, none of them any more.
+int CountPresent(const char *hardwareId);
+const char *InstanceIdOf(const char *hardwareId, char *id, DWORD size);
+void RemoveDevices(const char *hardwareId);
 
 // A window with this title on a thread of its own, which HangWizard stops reading messages
 // until CloseWizard; CloseWizard tells whether drvplant had sent it WM_CLOSE.
