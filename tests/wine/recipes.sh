@@ -195,10 +195,10 @@ done
 # drvcreate in drvplant's place. With no device the first run makes one and forces the
 # driver onto it; a second run makes none; the uninstall takes the device and the copy.
 virtual() { sed 's/drvplant\.exe/drvcreate.exe/g; s/mydev\.inf/myvdev.inf/g; s/USB\\VID_1234&PID_5678/ROOT\\MYVDEV/g'; }
-# How many devices, present or not, carry ROOT\MYVDEV.
+# How many devices, present or not, carry ROOT\MYVDEV (Wine names the value HardwareID).
 made() {
     wine reg query 'HKLM\System\CurrentControlSet\Enum\ROOT' /s 2>/dev/null | tr -d '\r' |
-        grep -c 'HardwareId.*REG_MULTI_SZ.*ROOT\\MYVDEV$'
+        grep -ci 'HardwareId.*REG_MULTI_SZ.*ROOT\\MYVDEV$'
 }
 dir="$stage/virtual"
 for arch in x86 x64 arm64; do
