@@ -217,10 +217,11 @@ recipe '## A batch file' bat 2 | with_force | virtual | crlf >"$dir/uninstall.cm
 (cd "$dir" && makensis -V1 setup.nsi) || fail "virtual: the NSIS recipe does not compile"
 for name in batch NSIS; do
     forget
+    printf '%s\r\n' "$decoy" >"$infs/myvdev.inf"
     seen=
     for run in first second; do
         half $name virtual install
-        [ "$status" = 0 ] && forced && [ "$(made)" = 1 ] ||
+        [ "$status" = 0 ] && forced && [ "$(made)" = 1 ] && [ -n "$(copy_name "$dir/driver/myvdev.inf")" ] ||
             fail "virtual $name, $run run: status $status, $(made) devices, forced: $(forced && echo yes || echo no)"
         seen="$seen $run run status $status, $(made) device;"
     done
