@@ -24,3 +24,10 @@ std::vector<std::string> BrokenCreationInvariants(const World &w, int status, DW
 
 // The same for a run of drvremove.
 std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD lastError);
+
+// Shared by both programs' invariants. How the calls of op ended: made (attempted), or of
+// those, succeeded; whether a fault was set on op; and whether the run handed itself to
+// the native exe, with what that broke.
+size_t CallsMade(const World &w, Op op, bool succeededOnly = false);
+bool FaultSetOn(const World &w, Op op);
+bool HandedOff(const World &w, int status, std::vector<std::string> *broken);
