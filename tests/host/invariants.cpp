@@ -108,7 +108,7 @@ std::string Unreleased(const World &w)
 // and prints nothing, and ends with its status. It starts one exe, never itself, only
 // where it runs emulated, with the caller's command line and standard handles and its own
 // environment and current folder.
-bool HandedOff(const World &w, int status, std::vector<std::string> *broken)
+static bool HandedOff(const World &w, int status, std::vector<std::string> *broken)
 {
     if (CallsMade(w, Op::CreateProcessW) == 0)
         return false;
@@ -131,6 +131,15 @@ bool HandedOff(const World &w, int status, std::vector<std::string> *broken)
             "standard handles other than the caller's");
     require(!s.ownEnvironment && !s.ownFolder, "an environment or current folder other than the caller's");
     return true;
+}
+
+bool EveryRunBreaks(const World &w, int status, std::vector<std::string> *broken)
+{
+    for (const std::string &what : w.unmodelled)
+        broken->push_back("asked the stand-in for what it does not model: " + what);
+    if (!Unreleased(w).empty())
+        broken->push_back(Unreleased(w));
+    return HandedOff(w, status, broken);
 }
 
 // What the present devices that a forced install looks at afterwards say: those that
@@ -215,11 +224,7 @@ static std::vector<std::string> Broken(const World &w, int status, DWORD lastErr
     };
     bool printed = !FaultSetOn(w, Op::printf),
          stationAnswered = !FaultSetOn(w, Op::GetProcessWindowStation) && !FaultSetOn(w, Op::GetUserObjectInformationA);
-    for (const std::string &what : w.unmodelled)
-        broken.push_back("asked the stand-in for what it does not model: " + what);
-    if (!Unreleased(w).empty())
-        broken.push_back(Unreleased(w));
-    if (HandedOff(w, status, &broken))
+    if (EveryRunBreaks(w, status, &broken))
         return broken;
     size_t updates = CallsMade(w, Op::UpdateDriverForPlugAndPlayDevicesW);
     size_t copies = CallsMade(w, Op::SetupCopyOEMInfW);

@@ -26,8 +26,9 @@ std::vector<std::string> BrokenCreationInvariants(const World &w, int status, DW
 std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWORD lastError);
 
 // Shared by both programs' invariants. How the calls of op ended: made (attempted), or of
-// those, succeeded; whether a fault was set on op; and whether the run handed itself to
-// the native exe, with what that broke.
+// those, succeeded; and whether a fault was set on op.
 size_t CallsMade(const World &w, Op op, bool succeededOnly = false);
 bool FaultSetOn(const World &w, Op op);
-bool HandedOff(const World &w, int status, std::vector<std::string> *broken);
+// What every run of either program keeps (nothing unmodelled asked, everything given
+// back), added to broken; true when the run was handed off, and nothing else applies.
+bool EveryRunBreaks(const World &w, int status, std::vector<std::string> *broken);

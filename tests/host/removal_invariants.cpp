@@ -138,11 +138,7 @@ std::vector<std::string> BrokenRemovalInvariants(const World &w, int status, DWO
             broken.push_back(what);
     };
     bool printed = !FaultSetOn(w, Op::printf), everyVersion = HasSwitch(w, "/every-version");
-    for (const std::string &what : w.unmodelled)
-        broken.push_back("asked the stand-in for what it does not model: " + what);
-    if (!Unreleased(w).empty())
-        broken.push_back(Unreleased(w));
-    if (HandedOff(w, status, &broken))
+    if (EveryRunBreaks(w, status, &broken))
         return broken;
     require(CallsMade(w, Op::MessageBoxA) + CallsMade(w, Op::FindWindowW) + CallsMade(w, Op::SendMessageTimeoutA) == 0 &&
                 w.prompts.empty(),
